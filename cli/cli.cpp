@@ -1,0 +1,257 @@
+#include "cli/cli.h"
+
+#include <array>
+#include <exception>
+#include <initializer_list>
+
+#include "colour/colour.h"
+#include "colour/hsv.h"
+#include "colour/readouts.h"
+#include "core/conversions.h"
+
+#ifndef TINTWELL_VERSION
+#error "TINTWELL_VERSION must come from the build"
+#endif
+
+namespace tintwell::cli {
+namespace {
+
+constexpr std::string_view kProgram = "tintwell-cli";
+
+constexpr std::string_view kUsage =
+    "Usage: tintwell-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "Tintwell's colour analysis for scripts.\n"
+    "\n"
+    "Commands:\n"
+    "  show COLOUR [--correction maximized|average|partial] [--json]\n"
+    "      The readouts of one colour: the colour itself, its inverse, the inverse\n"
+    "      with gray correction (maximized unless chosen), its HSV and its\n"
+    "      five-colour palette.\n"
+    "  --help       Show this help.\n"
+    "  --version    Show the version.\n"
+    "\n"
+    "COLOUR is #RRGGBB or RRGGBB (hexadecimal, either case) or R,G,B (decimal 0..255).\n"
+    "Exit status: 0 success, 1 a file failed, 2 bad usage.\n";
+
+constexpr std::array<std::string_view, 3> kModeNames = {"maximized", "average", "partial"};
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+std::optional<int> ParseChannel(std::string_view text) {
+    if (text.empty() || text.size() > 3)
+        return std::nullopt;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value > 255)
+        return std::nullopt;
+    return value;
+}
+
+// Joins message parts by appending: GCC 12 warns falsely (-Wrestrict) on "literal" + std::string.
+std::string Join(std::initializer_list<std::string_view> parts) {
+    std::string joined;
+    for (const std::string_view part : parts)
+        joined.append(part);
+    return joined;
+}
+
+int UsageError(std::ostream& err, std::string_view message) {
+    err << kProgram << ": " << message << "\nTry 'tintwell-cli --help'.\n";
+    return kExitUsage;
+}
+
+std::string ModeName(TGrayCorrectionMode mode) { return std::string(kModeNames[static_cast<std::size_t>(mode)]); }
+
+std::optional<TGrayCorrectionMode> ParseMode(std::string_view text) {
+    for (std::size_t i = 0; i < kModeNames.size(); ++i)
+        if (text == kModeNames[i])
+            return GrayCorrectionModeFromIndex(static_cast<int>(i));
+    return std::nullopt;
+}
+
+void WriteShowText(std::ostream& out, const TColorReadouts& r, TGrayCorrectionMode mode, const THSVColor& hsv) {
+    const auto line = [&out](std::string_view label, TColor colour) {
+        out << label << std::string(12 - label.size(), ' ') << ColorToHTML(colour) << "  " << ColorToRGBText(colour);
+    };
+    line("original", r.Current);
+    out << '\n';
+    line("inverse", r.Inverse);
+    out << '\n';
+    line("corrected", r.Corrected);
+    out << "  (" << ModeName(mode) << ")\n";
+    out << "hsv         " << IntToStr(static_cast<long long>(hsv.Hue)) << ','
+        << IntToStr(static_cast<long long>(hsv.Saturation)) << ',' << IntToStr(static_cast<long long>(hsv.Value))
+        << '\n';
+    const auto schemes = r.Scheme.Schemes();
+    for (std::size_t i = 0; i < schemes.size(); ++i) {
+        line(Join({"scheme ", IntToStr(static_cast<long long>(i + 1))}), schemes[i]);
+        out << '\n';
+    }
+}
+
+void WriteShowJson(std::ostream& out, const TColorReadouts& r, TGrayCorrectionMode mode, const THSVColor& hsv) {
+    out << "{\"original\":" << JsonString(ColorToHTML(r.Current)) << ",\"inverse\":" << JsonString(ColorToHTML(r.Inverse))
+        << ",\"corrected\":" << JsonString(ColorToHTML(r.Corrected)) << ",\"correction\":" << JsonString(ModeName(mode))
+        << ",\"hsv\":[" << IntToStr(static_cast<long long>(hsv.Hue)) << ','
+        << IntToStr(static_cast<long long>(hsv.Saturation)) << ',' << IntToStr(static_cast<long long>(hsv.Value))
+        << "],\"scheme\":[";
+    for (std::size_t i = 0; i < r.SchemeHTML.size(); ++i)
+        out << (i ? "," : "") << JsonString(r.SchemeHTML[i]);
+    out << "]}\n";
+}
+
+int RunShow(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+    std::optional<std::string> colourText;
+    TGrayCorrectionMode mode = TGrayCorrectionMode::gcMaximized;
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg == "--json") {
+            json = true;
+        } else if (arg == "--correction" || arg.starts_with("--correction=")) {
+            std::string_view value;
+            if (arg == "--correction") {
+                if (i + 1 == args.size())
+                    return UsageError(err, "--correction needs a value: maximized, average or partial");
+                value = args[++i];
+            } else {
+                value = arg.substr(std::string_view("--correction=").size());
+            }
+            const auto parsed = ParseMode(value);
+            if (!parsed)
+                return UsageError(err, Join({"'", Printable(value), "' is not a correction; use maximized, average or partial"}));
+            mode = *parsed;
+        } else if (arg.starts_with("--")) {
+            return UsageError(err, Join({"unknown option '", Printable(arg), "' for show"}));
+        } else if (colourText) {
+            return UsageError(err, Join({"show takes one colour, and '", Printable(arg), "' is a second one"}));
+        } else {
+            colourText = std::string(arg);
+        }
+    }
+    if (!colourText)
+        return UsageError(err, "show needs a colour: #RRGGBB, RRGGBB or R,G,B");
+    const auto colour = ParseColourArgument(*colourText);
+    if (!colour)
+        return UsageError(err, Join({"'", Printable(*colourText),
+                                     "' is not a colour; use #RRGGBB or RRGGBB (hexadecimal) or R,G,B (decimal 0..255)"}));
+
+    const TColorReadouts readouts = ComputeReadouts(*colour, mode);
+    const THSVColor hsv = ColorToHSV(*colour);
+    if (json)
+        WriteShowJson(out, readouts, mode, hsv);
+    else
+        WriteShowText(out, readouts, mode, hsv);
+    return kExitOk;
+}
+
+} // namespace
+
+std::optional<TColor> ParseColourArgument(std::string_view text) {
+    if (text.find(',') != std::string_view::npos) {
+        std::array<int, 3> channels{};
+        for (std::size_t i = 0; i < channels.size(); ++i) {
+            const std::size_t comma = text.find(',');
+            if ((i < 2) == (comma == std::string_view::npos))
+                return std::nullopt;
+            const auto channel = ParseChannel(text.substr(0, comma));
+            if (!channel)
+                return std::nullopt;
+            channels[i] = *channel;
+            text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+        }
+        return RGB(channels[0], channels[1], channels[2]);
+    }
+    if (text.size() == 7 && text.front() == '#')
+        text.remove_prefix(1);
+    if (text.size() != 6)
+        return std::nullopt;
+    std::array<int, 6> digits{};
+    for (std::size_t i = 0; i < 6; ++i) {
+        digits[i] = HexValue(text[i]);
+        if (digits[i] < 0)
+            return std::nullopt;
+    }
+    return RGB(digits[0] * 16 + digits[1], digits[2] * 16 + digits[3], digits[4] * 16 + digits[5]);
+}
+
+std::string Printable(std::string_view text) {
+    constexpr std::size_t kLimit = 60;
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    for (std::size_t i = 0; i < text.size() && i < kLimit; ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+            shown += static_cast<char>(byte);
+        } else {
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0x0F];
+        }
+    }
+    if (text.size() > kLimit)
+        shown += "...";
+    return shown;
+}
+
+std::string JsonString(std::string_view text) {
+    constexpr char kHex[] = "0123456789abcdef";
+    std::string json = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"': json += "\\\""; break;
+        case '\\': json += "\\\\"; break;
+        case '\n': json += "\\n"; break;
+        case '\r': json += "\\r"; break;
+        case '\t': json += "\\t"; break;
+        default:
+            if (byte < 0x20) {
+                json += "\\u00";
+                json += kHex[byte >> 4];
+                json += kHex[byte & 0x0F];
+            } else {
+                json += c;
+            }
+        }
+    }
+    json += '"';
+    return json;
+}
+
+int Run(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+    try {
+        if (args.empty())
+            return UsageError(err, "no command given");
+        const std::string_view command = args.front();
+        if (command == "--help" || command == "-h") {
+            out << kUsage;
+            return kExitOk;
+        }
+        if (command == "--version") {
+            out << kProgram << ' ' << TINTWELL_VERSION << '\n';
+            return kExitOk;
+        }
+        if (command == "show")
+            return RunShow(args.subspan(1), out, err);
+        return UsageError(err, Join({"unknown command '", Printable(command), "'"}));
+    } catch (const std::exception& e) {
+        err << kProgram << ": " << e.what() << '\n';
+        return kExitFileFailed;
+    }
+}
+
+} // namespace tintwell::cli

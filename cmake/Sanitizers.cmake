@@ -1,0 +1,5 @@
+# AddressSanitizer and UndefinedBehaviorSanitizer for the whole build tree, as an option.
+if(TINTWELL_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing Tintwell need, when any is missing.
+# Sourced or run by run.sh and test.sh; needs root only when something has to be installed.
+set -euo pipefail
+
+TINTWELL_PACKAGES=(cmake make g++ libgtest-dev libbenchmark-dev)
+
+tintwell_missing_packages() {
+  local package
+  for package in "${TINTWELL_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+      printf '%s\n' "$package"
+    fi
+  done
+}
+
+mapfile -t missing < <(tintwell_missing_packages)
+if ((${#missing[@]} > 0)); then
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "Tintwell needs these Debian packages, which are not installed: ${missing[*]}" >&2
+    echo "Run this command as root, or install them first: sudo apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tintwell twice (optimised, and with AddressSanitizer and
+# UndefinedBehaviorSanitizer), and runs every test of both builds through CTest.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=$(nproc)
+"$root/scripts/deps.sh"
+
+echo "== optimised build"
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DTINTWELL_WERROR=ON >/dev/null
+cmake --build "$root/build" -j"$jobs"
+(cd "$root/build" && ctest --output-on-failure -j"$jobs")
+
+echo "== sanitizer build (address, undefined)"
+cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTINTWELL_SANITIZE=ON \
+  -DTINTWELL_WERROR=ON >/dev/null
+cmake --build "$root/build-asan" -j"$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd "$root/build-asan" && ctest --output-on-failure -j"$jobs")

@@ -1,0 +1,11 @@
+# Runs PROGRAM with a bad colour and fails unless it exits with EXPECTED and says why on stderr.
+execute_process(COMMAND ${PROGRAM} show "#12345G" RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT code EQUAL EXPECTED)
+  message(FATAL_ERROR "exit code ${code}, expected ${EXPECTED}; stderr: ${err}")
+endif()
+if(NOT out STREQUAL "")
+  message(FATAL_ERROR "nothing may reach stdout on bad usage, got: ${out}")
+endif()
+if(NOT err MATCHES "'#12345G' is not a colour")
+  message(FATAL_ERROR "stderr does not name the bad text: ${err}")
+endif()
