@@ -6,13 +6,13 @@
 namespace tintwell {
 namespace {
 
-// Rounds half to even (the default rounding mode; lrint rather than nearbyint, which saves and
-// restores the floating-point environment on every call). Bounded first, so that a NaN or a huge
+// Rounds half to even (the default rounding mode; rintl is one instruction, where nearbyintl
+// and lrintl are library calls). Bounded first, so that a NaN or a huge
 // value from a caller outside the documented ranges cannot make the conversion undefined.
 int RoundHalfEven(long double x) noexcept {
     if (std::isnan(x))
         return 0;
-    return static_cast<int>(std::lrintl(std::clamp(x, -1e9L, 1e9L)));
+    return static_cast<int>(std::rintl(std::clamp(x, -1e9L, 1e9L)));
 }
 
 } // namespace
