@@ -7,6 +7,7 @@
 #include "colour/colour.h"
 #include "colour/hsv.h"
 #include "colour/readouts.h"
+#include "cli/cli_internal.h"
 #include "core/conversions.h"
 
 #ifndef TINTWELL_VERSION
@@ -28,10 +29,23 @@ constexpr std::string_view kUsage =
     "      The readouts of one colour: the colour itself, its inverse, the inverse\n"
     "      with gray correction (maximized unless chosen), its HSV and its\n"
     "      five-colour palette.\n"
+    "  average [--json] FILE...\n"
+    "      Each image's average colour: per channel, the level half of the\n"
+    "      pixels lie below.\n"
+    "  stats [--plane PLANE]... [--json] FILE\n"
+    "      Nine statistics per plane (red, green and blue unless chosen).\n"
+    "  histogram --plane PLANE [--json] FILE\n"
+    "      The 256 counters of one plane.\n"
+    "  info [--json] FILE\n"
+    "      What was loaded: class, size, and the format's particulars.\n"
     "  --help       Show this help.\n"
     "  --version    Show the version.\n"
     "\n"
     "COLOUR is #RRGGBB or RRGGBB (hexadecimal, either case) or R,G,B (decimal 0..255).\n"
+    "FILE is a .bmp, .ico, .wmf, .emf, .jpg, .jpeg, .tif or .tiff image.\n"
+    "PLANE is a name or its number: gray (0), red, green, blue, hsv-hue, hsv-saturation,\n"
+    "hsv-value, hls-hue, hls-lightness, hls-saturation, cyan, magenta, yellow, black,\n"
+    "intensity, luminance (15).\n"
     "Exit status: 0 success, 1 a file failed, 2 bad usage.\n";
 
 constexpr std::array<std::string_view, 3> kModeNames = {"maximized", "average", "partial"};
@@ -60,18 +74,6 @@ std::optional<int> ParseChannel(std::string_view text) {
     return value;
 }
 
-// Joins message parts by appending: GCC 12 warns falsely (-Wrestrict) on "literal" + std::string.
-std::string Join(std::initializer_list<std::string_view> parts) {
-    std::string joined;
-    for (const std::string_view part : parts)
-        joined.append(part);
-    return joined;
-}
-
-int UsageError(std::ostream& err, std::string_view message) {
-    err << kProgram << ": " << message << "\nTry 'tintwell-cli --help'.\n";
-    return kExitUsage;
-}
 
 std::string ModeName(TGrayCorrectionMode mode) { return std::string(kModeNames[static_cast<std::size_t>(mode)]); }
 
@@ -160,6 +162,34 @@ int RunShow(std::span<const std::string> args, std::ostream& out, std::ostream& 
 
 } // namespace
 
+std::string Join(std::initializer_list<std::string_view> parts) {
+    std::string joined;
+    for (const std::string_view part : parts)
+        joined.append(part);
+    return joined;
+}
+
+int UsageError(std::ostream& err, std::string_view message) {
+    err << kProgram << ": " << message << "\nTry 'tintwell-cli --help'.\n";
+    return kExitUsage;
+}
+
+std::string PrintableFileName(std::string_view name) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0x0F];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 std::optional<TColor> ParseColourArgument(std::string_view text) {
     if (text.find(',') != std::string_view::npos) {
         std::array<int, 3> channels{};
@@ -247,6 +277,14 @@ int Run(std::span<const std::string> args, std::ostream& out, std::ostream& err)
         }
         if (command == "show")
             return RunShow(args.subspan(1), out, err);
+        if (command == "average")
+            return RunAverage(args.subspan(1), out, err);
+        if (command == "stats")
+            return RunStats(args.subspan(1), out, err);
+        if (command == "histogram")
+            return RunHistogram(args.subspan(1), out, err);
+        if (command == "info")
+            return RunInfo(args.subspan(1), out, err);
         return UsageError(err, Join({"unknown command '", Printable(command), "'"}));
     } catch (const std::exception& e) {
         err << kProgram << ": " << e.what() << '\n';

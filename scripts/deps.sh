@@ -3,7 +3,12 @@
 # Sourced or run by run.sh and test.sh; needs root only when something has to be installed.
 set -euo pipefail
 
-TINTWELL_PACKAGES=(cmake make g++ libgtest-dev libbenchmark-dev)
+TINTWELL_PACKAGES=(
+  cmake make g++ libgtest-dev libbenchmark-dev          # build and unit tests
+  qt6-base-dev libjpeg62-turbo-dev libtiff-dev zlib1g-dev  # the program's libraries
+  clang libclang-rt-14-dev                              # libFuzzer for the loaders' fuzz targets
+  "$@"                                                  # what the caller needs besides
+)
 
 tintwell_missing_packages() {
   local package

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tintwell twice (optimised, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer), and runs every test of both builds through CTest.
+# UndefinedBehaviorSanitizer), runs every test of both builds through CTest, then gives each
+# image loader a short fuzzing run.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
@@ -18,3 +19,6 @@ cmake --build "$root/build-asan" -j"$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$root/build-asan" && ctest --output-on-failure -j"$jobs")
+
+echo "== fuzzing smoke (each loader, a few seconds)"
+"$root/scripts/fuzz.sh" 10

@@ -1,0 +1,258 @@
+// The commands that run the Open Image road on files: load by extension, copy into a bitmap,
+// make it 24-bit, then count.
+#include <array>
+#include <charconv>
+#include <optional>
+#include <vector>
+
+#include "cli/cli.h"
+#include "cli/cli_internal.h"
+#include "colour/colour.h"
+#include "core/conversions.h"
+#include "core/exception.h"
+#include "imaging/bitmap.h"
+#include "imaging/dib_graphic.h"
+#include "imaging/jpeg_image.h"
+#include "imaging/picture.h"
+#include "imaging/tiff_graphic.h"
+#include "stats/average_colour.h"
+#include "stats/histogram.h"
+
+namespace tintwell::cli {
+namespace {
+
+constexpr std::array<std::string_view, kPixelPlaneCount> kPlaneNames = {
+    "gray",           "red",  "green",   "blue",   "hsv-hue",   "hsv-saturation", "hsv-value", "hls-hue",
+    "hls-lightness", "hls-saturation", "cyan", "magenta", "yellow", "black", "intensity", "luminance"};
+
+std::optional<TPixelPlane> ParsePlane(std::string_view text) {
+    for (std::size_t i = 0; i < kPlaneNames.size(); ++i)
+        if (text == kPlaneNames[i])
+            return static_cast<TPixelPlane>(i);
+    std::int32_t number = -1;
+    if (text.size() <= 2 && !text.empty() && text.front() != ' ' && text.front() != '+' && text.front() != '-' &&
+        TryStrToInt(text, number) && number >= 0 && number < kPixelPlaneCount)
+        return static_cast<TPixelPlane>(number);
+    return std::nullopt;
+}
+
+std::string_view PlaneName(TPixelPlane plane) { return kPlaneNames[static_cast<std::size_t>(plane)]; }
+
+// 17 significant digits: enough to tell every double apart.
+std::string Real(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+    return std::string(buffer, result.ptr);
+}
+
+// The picture and the 24-bit bitmap of one file, as Open Image makes them.
+struct TLoaded {
+    TPicture Picture;
+    TBitmap Bitmap;
+};
+
+void LoadInto(const std::string& fileName, TLoaded& loaded, bool needBitmap) {
+    loaded.Picture.LoadFromFile(fileName);
+    if (!needBitmap)
+        return;
+    loaded.Picture.Graphic()->AssignTo(loaded.Bitmap);
+    loaded.Bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+}
+
+// The common option shape: --json, repeated --plane values, and file operands.
+struct TArgs {
+    bool Json = false;
+    std::vector<TPixelPlane> Planes;
+    std::vector<std::string> Files;
+};
+
+std::optional<int> ParseArgs(std::string_view command, std::span<const std::string> args, bool planesAllowed,
+                             TArgs& parsed, std::ostream& err) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (optionsEnded || !arg.starts_with("--")) {
+            parsed.Files.emplace_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--json") {
+            parsed.Json = true;
+        } else if (planesAllowed && (arg == "--plane" || arg.starts_with("--plane="))) {
+            std::string_view value;
+            if (arg == "--plane") {
+                if (i + 1 == args.size())
+                    return UsageError(err, "--plane needs a plane name or number");
+                value = args[++i];
+            } else {
+                value = arg.substr(std::string_view("--plane=").size());
+            }
+            const auto plane = ParsePlane(value);
+            if (!plane)
+                return UsageError(err, Join({"'", Printable(value),
+                                             "' is not a plane; see 'tintwell-cli --help' for the names"}));
+            parsed.Planes.push_back(*plane);
+        } else {
+            return UsageError(err, Join({"unknown option '", Printable(arg), "' for ", command}));
+        }
+    }
+    return std::nullopt;
+}
+
+int FileError(std::ostream& err, const std::string& file, const std::string& message) {
+    err << "tintwell-cli: " << PrintableFileName(file) << ": " << message << '\n';
+    return kExitFileFailed;
+}
+
+std::optional<int> RequireOneFile(std::string_view command, const TArgs& parsed, std::ostream& err) {
+    if (parsed.Files.size() != 1)
+        return UsageError(err, Join({command, " takes exactly one file"}));
+    return std::nullopt;
+}
+
+} // namespace
+
+int RunAverage(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+    TArgs parsed;
+    if (const auto usage = ParseArgs("average", args, false, parsed, err))
+        return *usage;
+    if (parsed.Files.empty())
+        return UsageError(err, "average needs at least one file");
+    int code = kExitOk;
+    if (parsed.Json)
+        out << '[';
+    for (std::size_t i = 0; i < parsed.Files.size(); ++i) {
+        const std::string& file = parsed.Files[i];
+        std::string colour;
+        std::string error;
+        try {
+            TLoaded loaded;
+            LoadInto(file, loaded, true);
+            colour = ColorToHTML(BitmapAverageColor(loaded.Bitmap.View()));
+        } catch (const Exception& e) {
+            error = e.Message();
+            code = FileError(err, file, error);
+        }
+        if (parsed.Json) {
+            out << (i ? "," : "") << "{\"file\":" << JsonString(file) << ','
+                << (error.empty() ? "\"average\":" + JsonString(colour) : "\"error\":" + JsonString(error)) << '}';
+        } else if (error.empty()) {
+            out << colour << "  " << PrintableFileName(file) << '\n';
+        }
+    }
+    if (parsed.Json)
+        out << "]\n";
+    return code;
+}
+
+int RunStats(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+    TArgs parsed;
+    if (const auto usage = ParseArgs("stats", args, true, parsed, err))
+        return *usage;
+    if (const auto usage = RequireOneFile("stats", parsed, err))
+        return *usage;
+    if (parsed.Planes.empty())
+        parsed.Planes = {TPixelPlane::ppRed, TPixelPlane::ppGreen, TPixelPlane::ppBlue};
+    const std::string& file = parsed.Files.front();
+    std::vector<THistogramStatistics> results;
+    try {
+        TLoaded loaded;
+        LoadInto(file, loaded, true);
+        THistogram histogram;
+        for (const TPixelPlane plane : parsed.Planes) {
+            GetHistogram(loaded.Bitmap.View(), plane, histogram);
+            results.push_back(histogram.GetStatistics());
+        }
+    } catch (const Exception& e) {
+        return FileError(err, file, e.Message());
+    }
+    if (parsed.Json)
+        out << "{\"file\":" << JsonString(file) << ",\"planes\":[";
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        const THistogramStatistics& s = results[i];
+        const std::string_view plane = PlaneName(parsed.Planes[i]);
+        if (parsed.Json) {
+            out << (i ? "," : "") << "{\"plane\":" << JsonString(plane) << ",\"N\":" << s.N
+                << ",\"Minimum\":" << int{s.Minimum} << ",\"Maximum\":" << int{s.Maximum} << ",\"Mode\":" << int{s.Mode}
+                << ",\"Median\":" << int{s.Median} << ",\"Mean\":" << Real(s.Mean)
+                << ",\"StandardDeviation\":" << Real(s.StandardDeviation) << ",\"Skewness\":" << Real(s.Skewness)
+                << ",\"Kurtosis\":" << Real(s.Kurtosis) << '}';
+        } else {
+            out << plane << ": N " << s.N << ", Minimum " << int{s.Minimum} << ", Maximum " << int{s.Maximum}
+                << ", Mode " << int{s.Mode} << ", Median " << int{s.Median} << ", Mean " << Real(s.Mean)
+                << ", StandardDeviation " << Real(s.StandardDeviation) << ", Skewness " << Real(s.Skewness)
+                << ", Kurtosis " << Real(s.Kurtosis) << '\n';
+        }
+    }
+    if (parsed.Json)
+        out << "]}\n";
+    return kExitOk;
+}
+
+int RunHistogram(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+    TArgs parsed;
+    if (const auto usage = ParseArgs("histogram", args, true, parsed, err))
+        return *usage;
+    if (parsed.Planes.size() != 1)
+        return UsageError(err, "histogram needs exactly one --plane");
+    if (const auto usage = RequireOneFile("histogram", parsed, err))
+        return *usage;
+    const std::string& file = parsed.Files.front();
+    THistogram histogram;
+    try {
+        TLoaded loaded;
+        LoadInto(file, loaded, true);
+        GetHistogram(loaded.Bitmap.View(), parsed.Planes.front(), histogram);
+    } catch (const Exception& e) {
+        return FileError(err, file, e.Message());
+    }
+    if (parsed.Json) {
+        out << "{\"plane\":" << JsonString(PlaneName(parsed.Planes.front())) << ",\"counts\":[";
+        for (std::size_t level = 0; level < 256; ++level)
+            out << (level ? "," : "") << histogram.Counts[level];
+        out << "]}\n";
+    } else {
+        for (std::size_t level = 0; level < 256; ++level)
+            out << level << ' ' << histogram.Counts[level] << '\n';
+    }
+    return kExitOk;
+}
+
+int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+    TArgs parsed;
+    if (const auto usage = ParseArgs("info", args, false, parsed, err))
+        return *usage;
+    if (const auto usage = RequireOneFile("info", parsed, err))
+        return *usage;
+    const std::string& file = parsed.Files.front();
+    TLoaded loaded;
+    try {
+        LoadInto(file, loaded, false);
+    } catch (const Exception& e) {
+        return FileError(err, file, e.Message());
+    }
+    const TGraphic& graphic = *loaded.Picture.Graphic();
+    // Name and value pairs in the order they are shown; values are JSON already.
+    std::vector<std::pair<std::string, std::string>> fields = {
+        {"class", JsonString(graphic.ClassName())},
+        {"width", IntToStr(graphic.Width())},
+        {"height", IntToStr(graphic.Height())}};
+    if (const auto* tiff = dynamic_cast<const TTiffGraphic*>(&graphic)) {
+        fields.emplace_back("pixelFormat", JsonString(DisplayName(tiff->PixelFormat())));
+        fields.emplace_back("compression", JsonString(DisplayName(tiff->Compression())));
+    } else if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(&graphic)) {
+        fields.emplace_back("grayscale", jpeg->Grayscale() ? "true" : "false");
+        fields.emplace_back("progressive", jpeg->ProgressiveEncoding() ? "true" : "false");
+    }
+    if (parsed.Json) {
+        out << "{\"file\":" << JsonString(file);
+        for (const auto& [name, value] : fields)
+            out << ',' << JsonString(name) << ':' << value;
+        out << "}\n";
+    } else {
+        for (const auto& [name, value] : fields)
+            out << name << ": " << (value.front() == '"' ? value.substr(1, value.size() - 2) : value) << '\n';
+    }
+    return kExitOk;
+}
+
+} // namespace tintwell::cli

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace tintwell {
+
+// Every text the user may see that the program itself owns (messages, captions, format names)
+// passes through ResString, so that translation can be switched on in one place at start-up
+// without touching the places that raise or show the texts. Until then it is the identity.
+std::string ResString(std::string_view text);
+
+// Replaces the translation; an empty function restores the identity. Called at start-up only.
+void SetResStringTranslator(std::function<std::string(std::string_view)> translator);
+
+// Fills each "%s" or "%d" of format, in order, with the next argument ("%%" is a percent sign).
+// Missing arguments leave the rest of the format as written; spare arguments are dropped.
+std::string FormatText(std::string_view format, std::initializer_list<std::string_view> args);
+
+} // namespace tintwell

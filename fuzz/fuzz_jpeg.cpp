@@ -1,0 +1,3 @@
+#include "fuzz/fuzz_loader.h"
+
+TINTWELL_FUZZ_TARGET("jpg")

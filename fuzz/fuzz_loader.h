@@ -1,0 +1,82 @@
+#pragma once
+
+// One libFuzzer target per loader: the input becomes a file with the loader's extension and takes
+// the whole Open Image road (load, prepare, draw, copy into a bitmap, 24 bits, average colour).
+// Only the program's own errors are expected; anything else, a crash or a sanitizer report, is a
+// finding.
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "core/exception.h"
+#include "imaging/bitmap.h"
+#include "imaging/limits.h"
+#include "imaging/picture.h"
+#include "stats/average_colour.h"
+
+namespace tintwell::fuzz {
+
+inline std::string& InputPath() {
+    static std::string path;
+    return path;
+}
+
+inline void Initialize(int* argc, char*** argv, const char* extension) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static QGuiApplication* app = new QGuiApplication(*argc, *argv); // lives as long as the process
+    (void)app;
+    // A few header bytes must not be able to claim more memory than the fuzzer allows.
+    SetMaxImagePixels(std::int64_t{1} << 22);
+    std::string pattern = "/tmp/tintwell-fuzz-XXXXXX." + std::string(extension);
+    const int fd = mkstemps(pattern.data(), static_cast<int>(std::string(extension).size()) + 1);
+    if (fd < 0)
+        std::abort();
+    close(fd);
+    InputPath() = pattern;
+    std::atexit([] { std::remove(InputPath().c_str()); });
+}
+
+inline int RunOne(const std::uint8_t* data, std::size_t size) {
+    std::FILE* file = std::fopen(InputPath().c_str(), "wb");
+    if (file == nullptr)
+        std::abort();
+    if (size > 0 && std::fwrite(data, 1, size, file) != size)
+        std::abort();
+    std::fclose(file);
+    try {
+        TPicture picture;
+        picture.LoadFromFile(InputPath());
+        TGraphic& graphic = *picture.Graphic();
+        graphic.Prepare();
+        QImage canvas(48, 32, QImage::Format_RGB32);
+        canvas.fill(Qt::white);
+        {
+            QPainter painter(&canvas);
+            graphic.Draw(painter, QRectF(0, 0, 48, 32));
+        }
+        TBitmap bitmap;
+        graphic.AssignTo(bitmap);
+        bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+        (void)BitmapAverageColor(bitmap.View());
+    } catch (const Exception&) {
+        // The loaders' own errors are the expected outcome of bad input.
+    }
+    return 0;
+}
+
+} // namespace tintwell::fuzz
+
+#define TINTWELL_FUZZ_TARGET(extension)                                                                                \
+    extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {                                                     \
+        tintwell::fuzz::Initialize(argc, argv, extension);                                                             \
+        return 0;                                                                                                      \
+    }                                                                                                                  \
+    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {                               \
+        return tintwell::fuzz::RunOne(data, size);                                                                     \
+    }

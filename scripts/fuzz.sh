@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Builds the loaders' libFuzzer targets with clang (address and undefined sanitizers) and runs each
+# for the given number of seconds (default 10), starting from seeds made by the fixture builders.
+# Inputs that crash are left in build-fuzz/findings/<loader>/; the corpus grows in build-fuzz/corpus.
+#   scripts/fuzz.sh [SECONDS] [LOADER...]      loaders: bmp ico metafile jpeg tiff
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+seconds=${1:-10}
+shift || true
+loaders=("$@")
+((${#loaders[@]})) || loaders=(bmp ico metafile jpeg tiff)
+build=$root/build-fuzz
+"$root/scripts/deps.sh"
+
+cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTINTWELL_FUZZ=ON -DBUILD_TESTING=OFF -DTINTWELL_BENCHMARKS=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target write_seeds $(printf 'fuzz_%s ' "${loaders[@]}")
+rm -rf "$build/seeds"
+QT_QPA_PLATFORM=offscreen "$build/bin/write_seeds" "$build/seeds"
+
+status=0
+for loader in "${loaders[@]}"; do
+  mkdir -p "$build/corpus/$loader" "$build/findings/$loader"
+  echo "== fuzz_$loader for ${seconds}s"
+  if ! (cd "$build/findings/$loader" &&
+        "$build/bin/fuzz_$loader" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+          -print_final_stats=1 "$build/corpus/$loader" "$build/seeds/$loader" 2>"$build/fuzz_$loader.log"); then
+    status=1
+    echo "fuzz_$loader found a problem:" >&2
+    tail -n 40 "$build/fuzz_$loader.log" >&2
+  else
+    grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$build/fuzz_$loader.log" || true
+  fi
+done
+exit $status

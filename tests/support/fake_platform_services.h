@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QPainter>
+#include <map>
+#include <variant>
+
+#include "app/platform/platform_services.h"
+
+namespace tintwell::test {
+
+// A recording stand-in for the platform: it serves a synthetic screen and pointer, records
+// beeps, error boxes, shell opens and busy-cursor changes, answers the open dialog with a chosen
+// file, keeps the per-user store in memory, and hands out timers that tests fire by hand.
+class TFakePlatformServices : public TPlatformServices {
+public:
+    class TFakeTimer : public TMessageTimer {
+    public:
+        explicit TFakeTimer(std::function<void()> tick) : Tick(std::move(tick)) {}
+        void SetEnabled(bool enabled) override { IsEnabled = enabled; }
+        bool Enabled() const override { return IsEnabled; }
+        // Delivers one tick if enabled, as the message loop would.
+        void Fire() {
+            if (IsEnabled)
+                Tick();
+        }
+        std::function<void()> Tick;
+        bool IsEnabled = false;
+    };
+
+    using TValue = std::variant<std::string, std::int32_t, std::vector<std::uint8_t>>;
+    using TKeyValues = std::map<std::string, TValue, std::less<>>;
+
+    // ---- what tests set
+    QImage Screen;            // null: no screen to copy from
+    QPoint Cursor{0, 0};
+    bool CursorFails = false;
+    std::optional<std::string> ChosenFile;
+    std::vector<TColor> Palette; // non-empty: a palette-based screen
+    std::map<std::string, TKeyValues, std::less<>> Registry;
+    std::string Lang;
+    std::pair<std::string, std::string> IsoNames{"en", "US"};
+    TFormatSettings Formats;
+    int BitsPerPixel = 24;
+    QSize Dpi{96, 96};
+    QSize ScreenSize{1920, 1080};
+
+    // ---- what tests read
+    int Beeps = 0;
+    std::vector<std::pair<std::string, std::string>> ErrorBoxes; // caption, text
+    std::vector<std::string> ShellOpens;
+    std::vector<TFileFilterRow> LastFilter;
+    TFilePreviewProvider LastPreview;
+    int BusyDepth = 0;
+    int Repaints = 0;
+    std::vector<TFakeTimer*> Timers; // owned by their callers
+    QWidget* Foreground = nullptr;
+
+    QImage GrabScreen(const QRect& area) override {
+        if (Screen.isNull())
+            return {};
+        QImage copy(area.size(), QImage::Format_RGB32);
+        copy.fill(Qt::black);
+        QPainter painter(&copy);
+        painter.drawImage(QPoint(0, 0), Screen, area);
+        return copy;
+    }
+    bool IsPaletteBasedScreen() const override { return !Palette.empty(); }
+    std::vector<TColor> SystemPalette() const override { return Palette; }
+    QImage RenderWidget(QWidget& widget) override;
+    QPoint CursorPos() const override {
+        if (CursorFails)
+            throw EPlatformError("The pointer position is not available");
+        return Cursor;
+    }
+    void BringToForeground(QWidget& window) override { Foreground = &window; }
+    void SetFocus(QWidget& control) override;
+    QSize PrimaryScreenSize() const override { return ScreenSize; }
+    std::unique_ptr<TMessageTimer> CreateMessageTimer(std::chrono::milliseconds, std::function<void()> tick) override {
+        auto timer = std::make_unique<TFakeTimer>(std::move(tick));
+        Timers.push_back(timer.get());
+        return timer;
+    }
+    void Beep() override { ++Beeps; }
+    void SetBusyCursor(bool busy) override { BusyDepth += busy ? 1 : -1; }
+    void RepaintNow(QWidget&) override { ++Repaints; }
+    TColor SystemColor(int index) const override { return RGB(index, index, index); }
+    void ShowErrorBox(const std::string& caption, const std::string& text) override {
+        ErrorBoxes.emplace_back(caption, text);
+    }
+    bool ShellOpen(const std::string& target) override {
+        ShellOpens.push_back(target);
+        return true;
+    }
+    std::unique_ptr<TRegistryKey> OpenRegistryKey(std::string_view path, TRegistryAccess access) override;
+    std::optional<std::string> OpenPictureDialog(QWidget*, const std::vector<TFileFilterRow>& filter,
+                                                 const TFilePreviewProvider& preview) override {
+        LastFilter = filter;
+        LastPreview = preview;
+        return ChosenFile;
+    }
+    std::string EnvironmentLang() const override { return Lang; }
+    std::pair<std::string, std::string> LocaleIsoNames() const override { return IsoNames; }
+    TFormatSettings LocaleFormats() const override { return Formats; }
+    std::unique_ptr<TMappedFile> MapFile(const std::string& fileName) override;
+    int DisplayBitsPerPixel() const override { return BitsPerPixel; }
+    QSize DisplayDpi() const override { return Dpi; }
+};
+
+} // namespace tintwell::test
