@@ -27,15 +27,15 @@ std::string ShortDateFormatFromPosix(std::string_view posixFormat) {
             format += c;
             continue;
         }
-        std::size_t spec = i + 1;
+        std::size_t conversion = i + 1;
         // glibc's flags and the E/O modifiers change nothing about which field is meant.
-        while (spec < posixFormat.size() && std::strchr("_-0^#EO", posixFormat[spec]) != nullptr)
-            ++spec;
-        if (spec == posixFormat.size()) {
+        while (conversion < posixFormat.size() && std::strchr("_-0^#EO", posixFormat[conversion]) != nullptr)
+            ++conversion;
+        if (conversion == posixFormat.size()) {
             format.append(posixFormat.substr(i));
             break;
         }
-        switch (posixFormat[spec]) {
+        switch (posixFormat[conversion]) {
         case 'd': format += "dd"; break;
         case 'e': format += "d"; break;
         case 'm': format += "mm"; break;
@@ -49,9 +49,9 @@ std::string ShortDateFormatFromPosix(std::string_view posixFormat) {
         case 'D': format += "mm/dd/yy"; break;
         case 'F': format += "yyyy-mm-dd"; break;
         case '%': format += '%'; break;
-        default: format.append(posixFormat.substr(i, spec - i + 1)); break;
+        default: format.append(posixFormat.substr(i, conversion - i + 1)); break;
         }
-        i = spec;
+        i = conversion;
     }
     return format;
 }

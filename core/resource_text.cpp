@@ -27,13 +27,13 @@ std::string FormatText(std::string_view format, std::initializer_list<std::strin
     auto next = args.begin();
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] == '%' && i + 1 < format.size()) {
-            const char spec = format[i + 1];
-            if (spec == '%') {
+            const char conversion = format[i + 1];
+            if (conversion == '%') {
                 text += '%';
                 ++i;
                 continue;
             }
-            if ((spec == 's' || spec == 'd') && next != args.end()) {
+            if ((conversion == 's' || conversion == 'd') && next != args.end()) {
                 text.append(*next++);
                 ++i;
                 continue;

@@ -31,13 +31,13 @@ Result RunWith(std::vector<std::string> args) {
 
 // A 5 x 3 bitmap of one colour: its average is each channel plus one (255 stays).
 std::vector<std::uint8_t> UniformBmp(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    test::TBmpSpec spec;
-    spec.Pixel = [r, g, b](int, int, std::uint8_t rgb[3]) {
+    test::TBmpSpec recipe;
+    recipe.Pixel = [r, g, b](int, int, std::uint8_t rgb[3]) {
         rgb[0] = r;
         rgb[1] = g;
         rgb[2] = b;
     };
-    return test::MakeBmp(spec);
+    return test::MakeBmp(recipe);
 }
 
 class ImageCommands : public ::testing::Test {
@@ -91,8 +91,8 @@ TEST_F(ImageCommands, StatsDefaultsToTheThreeChannels) {
 }
 
 TEST_F(ImageCommands, StatsPrintsRealsWithSeventeenDigits) {
-    test::TBmpSpec spec; // the default spec's red levels 1, 41, 81, 121, 161 in every row
-    const std::string path = dir.Write("ramp.bmp", test::MakeBmp(spec));
+    test::TBmpSpec recipe; // the default recipe's red levels 1, 41, 81, 121, 161 in every row
+    const std::string path = dir.Write("ramp.bmp", test::MakeBmp(recipe));
     const Result r = RunWith({"stats", "--plane", "red", "--json", path});
     // sqrt(48000 / 14) as "%.17g" writes it (the 17th digit is a trailing zero, dropped).
     EXPECT_NE(r.out.find("\"Median\":82,\"Mean\":81,\"StandardDeviation\":58.55400437691199,\"Skewness\":0,"
@@ -122,10 +122,10 @@ TEST_F(ImageCommands, HistogramCountsEveryPixel) {
 }
 
 TEST_F(ImageCommands, InfoNamesTheClassAndItsParticulars) {
-    test::TJpegSpec spec;
-    spec.Kind = test::TJpegKind::Grayscale;
-    spec.Progressive = true;
-    const std::string jpeg = dir.Write("photo.jpeg", test::MakeJpeg(spec));
+    test::TJpegSpec recipe;
+    recipe.Kind = test::TJpegKind::Grayscale;
+    recipe.Progressive = true;
+    const std::string jpeg = dir.Write("photo.jpeg", test::MakeJpeg(recipe));
     EXPECT_EQ(RunWith({"info", "--json", jpeg}).out,
               "{\"file\":" + JsonString(jpeg) +
                   ",\"class\":\"TJPEGImage\",\"width\":16,\"height\":16,\"grayscale\":true,\"progressive\":true}\n");

@@ -41,33 +41,33 @@ class BmpKinds : public ::testing::TestWithParam<BmpCase> {};
 
 // Every kind must arrive, after the 24-bit conversion, with each pixel where the file put it.
 TEST_P(BmpKinds, LoadAndConvertTo24BitKeepEveryPixel) {
-    TBmpSpec spec;
-    spec.Kind = GetParam().kind;
-    spec.TopDown = GetParam().topDown;
-    if (spec.Kind == TBmpKind::Indexed1) {
-        spec.Palette = {0x000000, 0xFFFFFF};
-        spec.Index = [](int x, int y) { return (x + y) % 2; };
+    TBmpSpec recipe;
+    recipe.Kind = GetParam().kind;
+    recipe.TopDown = GetParam().topDown;
+    if (recipe.Kind == TBmpKind::Indexed1) {
+        recipe.Palette = {0x000000, 0xFFFFFF};
+        recipe.Index = [](int x, int y) { return (x + y) % 2; };
     }
     const TempDir dir;
     TBitmap bitmap;
-    bitmap.LoadFromFile(dir.Write("x.bmp", MakeBmp(spec)));
+    bitmap.LoadFromFile(dir.Write("x.bmp", MakeBmp(recipe)));
     EXPECT_EQ(bitmap.PixelFormat(), GetParam().loadedFormat);
     bitmap.SetPixelFormat(TPixelFormat::pf24bit);
     const TBitmapView view = bitmap.View();
-    ASSERT_EQ(view.Width(), spec.Width);
-    ASSERT_EQ(view.Height(), spec.Height);
+    ASSERT_EQ(view.Width(), recipe.Width);
+    ASSERT_EQ(view.Height(), recipe.Height);
     ASSERT_EQ(view.PixelFormat(), TPixelFormat::pf24bit);
-    for (int y = 0; y < spec.Height; ++y) {
-        for (int x = 0; x < spec.Width; ++x) {
+    for (int y = 0; y < recipe.Height; ++y) {
+        for (int x = 0; x < recipe.Width; ++x) {
             std::uint8_t rgb[3];
             if (GetParam().loadedFormat == TPixelFormat::pf8bit || GetParam().loadedFormat == TPixelFormat::pf1bit) {
-                const std::uint32_t entry = spec.Palette[static_cast<std::size_t>(spec.Index(x, y))];
+                const std::uint32_t entry = recipe.Palette[static_cast<std::size_t>(recipe.Index(x, y))];
                 rgb[0] = static_cast<std::uint8_t>(entry >> 16);
                 rgb[1] = static_cast<std::uint8_t>(entry >> 8);
                 rgb[2] = static_cast<std::uint8_t>(entry);
             } else {
-                spec.Pixel(x, y, rgb);
-                if (spec.Kind == TBmpKind::Rgb16) // five bits per channel, shifted up as the file stores them
+                recipe.Pixel(x, y, rgb);
+                if (recipe.Kind == TBmpKind::Rgb16) // five bits per channel, shifted up as the file stores them
                     for (auto& c : rgb)
                         c = static_cast<std::uint8_t>(c & 0xF8);
             }

@@ -24,14 +24,14 @@ using test::TJpegKind;
 using test::TJpegSpec;
 
 TJpegSpec Flat(int r, int g, int b, TJpegKind kind = TJpegKind::Colour) {
-    TJpegSpec spec;
-    spec.Kind = kind;
-    spec.Pixel = [r, g, b](int, int, std::uint8_t rgb[3]) {
+    TJpegSpec recipe;
+    recipe.Kind = kind;
+    recipe.Pixel = [r, g, b](int, int, std::uint8_t rgb[3]) {
         rgb[0] = static_cast<std::uint8_t>(r);
         rgb[1] = static_cast<std::uint8_t>(g);
         rgb[2] = static_cast<std::uint8_t>(b);
     };
-    return spec;
+    return recipe;
 }
 
 TJPEGImage Load(const std::vector<std::uint8_t>& bytes) {
@@ -70,11 +70,11 @@ const HeaderCase kHeaders[] = {
 class JpegHeaders : public ::testing::TestWithParam<HeaderCase> {};
 
 TEST_P(JpegHeaders, LoadReadsTheHeaderOnly) {
-    TJpegSpec spec = Flat(10, 20, 30, GetParam().kind);
-    spec.Width = 33;
-    spec.Height = 17;
-    spec.Progressive = GetParam().progressive;
-    TJPEGImage image = Load(MakeJpeg(spec));
+    TJpegSpec recipe = Flat(10, 20, 30, GetParam().kind);
+    recipe.Width = 33;
+    recipe.Height = 17;
+    recipe.Progressive = GetParam().progressive;
+    TJPEGImage image = Load(MakeJpeg(recipe));
     EXPECT_EQ(image.ClassName(), "TJPEGImage");
     EXPECT_EQ(image.Width(), 33);
     EXPECT_EQ(image.Height(), 17);
@@ -131,17 +131,17 @@ std::set<QRgb> DistinctColours(const QImage& image) {
 }
 
 TJpegSpec Ramp(TJpegKind kind) {
-    TJpegSpec spec;
-    spec.Kind = kind;
-    spec.Width = 256;
-    spec.Height = 8;
-    spec.Quality = 100;
-    spec.Pixel = [](int x, int y, std::uint8_t rgb[3]) {
+    TJpegSpec recipe;
+    recipe.Kind = kind;
+    recipe.Width = 256;
+    recipe.Height = 8;
+    recipe.Quality = 100;
+    recipe.Pixel = [](int x, int y, std::uint8_t rgb[3]) {
         rgb[0] = static_cast<std::uint8_t>(x);
         rgb[1] = static_cast<std::uint8_t>(255 - x);
         rgb[2] = static_cast<std::uint8_t>(y * 30);
     };
-    return spec;
+    return recipe;
 }
 
 TEST(TJPEGImage, GrayscaleIsQuantizedTo236Levels) {
@@ -229,8 +229,8 @@ TEST(TJPEGImage, SizeLimitAppliesBeforeDecoding) {
 }
 
 TEST(TJPEGImage, PreviewDecodeUsesTheSmallestScaleThatCovers) {
-    TJpegSpec spec = Ramp(TJpegKind::Colour);
-    TJPEGImage image = Load(MakeJpeg(spec));
+    TJpegSpec recipe = Ramp(TJpegKind::Colour);
+    TJPEGImage image = Load(MakeJpeg(recipe));
     EXPECT_EQ(image.DecodeForPreview(QSize(64, 2)).size(), QSize(64, 2));
     EXPECT_EQ(image.DecodeForPreview(QSize(100, 4)).size(), QSize(128, 4));
     EXPECT_EQ(image.DecodeForPreview(QSize(1000, 1000)).size(), QSize(256, 8));

@@ -25,6 +25,6 @@ struct TBmpSpec {
 };
 
 // A BMP file with a BITMAPINFOHEADER, written byte by byte.
-std::vector<std::uint8_t> MakeBmp(const TBmpSpec& spec);
+std::vector<std::uint8_t> MakeBmp(const TBmpSpec& recipe);
 
 } // namespace tintwell::test

@@ -24,13 +24,13 @@ std::vector<TFixtureFile> BmpFixtures() {
         {"indexed1", TBmpKind::Indexed1}, {"indexed4", TBmpKind::Indexed4}, {"indexed8", TBmpKind::Indexed8},
         {"rle4", TBmpKind::Rle4},         {"rle8", TBmpKind::Rle8}};
     for (const auto& [name, kind] : kinds) {
-        TBmpSpec spec;
-        spec.Kind = kind;
+        TBmpSpec recipe;
+        recipe.Kind = kind;
         if (kind == TBmpKind::Indexed1) {
-            spec.Palette = {0x000000, 0xFFFFFF};
-            spec.Index = [](int x, int y) { return (x + y) % 2; };
+            recipe.Palette = {0x000000, 0xFFFFFF};
+            recipe.Index = [](int x, int y) { return (x + y) % 2; };
         }
-        files.push_back({std::string(name) + ".bmp", MakeBmp(spec)});
+        files.push_back({std::string(name) + ".bmp", MakeBmp(recipe)});
     }
     TBmpSpec topDown;
     topDown.TopDown = true;

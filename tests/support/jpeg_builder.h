@@ -23,6 +23,6 @@ struct TJpegSpec {
 };
 
 // A JPEG file made with libjpeg in memory.
-std::vector<std::uint8_t> MakeJpeg(const TJpegSpec& spec);
+std::vector<std::uint8_t> MakeJpeg(const TJpegSpec& recipe);
 
 } // namespace tintwell::test

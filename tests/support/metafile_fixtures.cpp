@@ -1,4 +1,4 @@
-#include "imaging/metafile/metafile_builder.h"
+#include "support/metafile_writer.h"
 #include "support/fixtures.h"
 
 namespace tintwell::test {

@@ -105,82 +105,82 @@ void Check(bool ok, const TMemoryFile& file, const char* what) {
 
 // The bits of samples [first, first + count) of every pixel of one contiguous row, as a row of
 // their own. Only whole bytes per sample are cut out; sub-byte planes are not needed by the tests.
-std::vector<std::uint8_t> Plane(const TTiffSpec& spec, const std::uint8_t* row, int sample) {
-    const int bytesPerSample = spec.BitsPerSample / 8;
-    std::vector<std::uint8_t> plane(static_cast<std::size_t>(spec.Width * bytesPerSample));
-    for (int x = 0; x < spec.Width; ++x)
+std::vector<std::uint8_t> Plane(const TTiffSpec& recipe, const std::uint8_t* row, int sample) {
+    const int bytesPerSample = recipe.BitsPerSample / 8;
+    std::vector<std::uint8_t> plane(static_cast<std::size_t>(recipe.Width * bytesPerSample));
+    for (int x = 0; x < recipe.Width; ++x)
         std::memcpy(plane.data() + x * bytesPerSample,
-                    row + (x * spec.SamplesPerPixel + sample) * bytesPerSample,
+                    row + (x * recipe.SamplesPerPixel + sample) * bytesPerSample,
                     static_cast<std::size_t>(bytesPerSample));
     return plane;
 }
 
-void WritePage(TIFF* tif, const TMemoryFile& file, const TTiffSpec& spec) {
-    const std::size_t rowBytes = RowBytes(spec);
-    if (spec.Pixels.size() != rowBytes * static_cast<std::size_t>(spec.Height))
+void WritePage(TIFF* tif, const TMemoryFile& file, const TTiffSpec& recipe) {
+    const std::size_t rowBytes = RowBytes(recipe);
+    if (recipe.Pixels.size() != rowBytes * static_cast<std::size_t>(recipe.Height))
         throw std::logic_error("TTiffSpec: Pixels must hold Height rows of RowBytes bytes");
-    Check(TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(spec.Width)) != 0, file, "width");
-    Check(TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(spec.Height)) != 0, file,
+    Check(TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(recipe.Width)) != 0, file, "width");
+    Check(TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(recipe.Height)) != 0, file,
           "length");
-    Check(TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, spec.BitsPerSample) != 0, file, "bits per sample");
-    Check(TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spec.SamplesPerPixel) != 0, file, "samples per pixel");
-    Check(TIFFSetField(tif, TIFFTAG_PLANARCONFIG, spec.PlanarConfig) != 0, file, "planar configuration");
-    Check(TIFFSetField(tif, TIFFTAG_COMPRESSION, spec.Compression) != 0, file, "compression");
-    Check(TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, spec.Photometric) != 0, file, "photometric");
-    if (spec.Compression == COMPRESSION_JPEG) {
-        if (spec.JpegQuality > 0)
-            Check(TIFFSetField(tif, TIFFTAG_JPEGQUALITY, spec.JpegQuality) != 0, file, "JPEG quality");
-        if (spec.YCbCrSubsampling > 0)
-            Check(TIFFSetField(tif, TIFFTAG_YCBCRSUBSAMPLING, spec.YCbCrSubsampling, spec.YCbCrSubsampling) !=
+    Check(TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, recipe.BitsPerSample) != 0, file, "bits per sample");
+    Check(TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, recipe.SamplesPerPixel) != 0, file, "samples per pixel");
+    Check(TIFFSetField(tif, TIFFTAG_PLANARCONFIG, recipe.PlanarConfig) != 0, file, "planar configuration");
+    Check(TIFFSetField(tif, TIFFTAG_COMPRESSION, recipe.Compression) != 0, file, "compression");
+    Check(TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, recipe.Photometric) != 0, file, "photometric");
+    if (recipe.Compression == COMPRESSION_JPEG) {
+        if (recipe.JpegQuality > 0)
+            Check(TIFFSetField(tif, TIFFTAG_JPEGQUALITY, recipe.JpegQuality) != 0, file, "JPEG quality");
+        if (recipe.YCbCrSubsampling > 0)
+            Check(TIFFSetField(tif, TIFFTAG_YCBCRSUBSAMPLING, recipe.YCbCrSubsampling, recipe.YCbCrSubsampling) !=
                       0,
                   file, "YCbCr subsampling");
-        if (spec.Photometric == PHOTOMETRIC_YCBCR)
+        if (recipe.Photometric == PHOTOMETRIC_YCBCR)
             Check(TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB) != 0, file, "JPEG colour mode");
     }
-    if (spec.Orientation != 0)
-        Check(TIFFSetField(tif, TIFFTAG_ORIENTATION, spec.Orientation) != 0, file, "orientation");
-    if (spec.Predictor != 0)
-        Check(TIFFSetField(tif, TIFFTAG_PREDICTOR, spec.Predictor) != 0, file, "predictor");
-    if (spec.Group3Options)
-        Check(TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, *spec.Group3Options) != 0, file, "T4 options");
-    if (!spec.ColourMap.empty()) {
-        const std::size_t n = spec.ColourMap.size() / 3;
-        Check(TIFFSetField(tif, TIFFTAG_COLORMAP, spec.ColourMap.data(), spec.ColourMap.data() + n,
-                           spec.ColourMap.data() + 2 * n) != 0,
+    if (recipe.Orientation != 0)
+        Check(TIFFSetField(tif, TIFFTAG_ORIENTATION, recipe.Orientation) != 0, file, "orientation");
+    if (recipe.Predictor != 0)
+        Check(TIFFSetField(tif, TIFFTAG_PREDICTOR, recipe.Predictor) != 0, file, "predictor");
+    if (recipe.Group3Options)
+        Check(TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, *recipe.Group3Options) != 0, file, "T4 options");
+    if (!recipe.ColourMap.empty()) {
+        const std::size_t n = recipe.ColourMap.size() / 3;
+        Check(TIFFSetField(tif, TIFFTAG_COLORMAP, recipe.ColourMap.data(), recipe.ColourMap.data() + n,
+                           recipe.ColourMap.data() + 2 * n) != 0,
               file, "colour map");
     }
-    if (!spec.ExtraSamples.empty())
-        Check(TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, static_cast<std::uint16_t>(spec.ExtraSamples.size()),
-                           spec.ExtraSamples.data()) != 0,
+    if (!recipe.ExtraSamples.empty())
+        Check(TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, static_cast<std::uint16_t>(recipe.ExtraSamples.size()),
+                           recipe.ExtraSamples.data()) != 0,
               file, "extra samples");
-    if (spec.XResolution)
-        Check(TIFFSetField(tif, TIFFTAG_XRESOLUTION, static_cast<double>(*spec.XResolution)) != 0, file,
+    if (recipe.XResolution)
+        Check(TIFFSetField(tif, TIFFTAG_XRESOLUTION, static_cast<double>(*recipe.XResolution)) != 0, file,
               "x resolution");
-    if (spec.YResolution)
-        Check(TIFFSetField(tif, TIFFTAG_YRESOLUTION, static_cast<double>(*spec.YResolution)) != 0, file,
+    if (recipe.YResolution)
+        Check(TIFFSetField(tif, TIFFTAG_YRESOLUTION, static_cast<double>(*recipe.YResolution)) != 0, file,
               "y resolution");
-    if (spec.ResolutionUnit)
-        Check(TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, *spec.ResolutionUnit) != 0, file, "resolution unit");
+    if (recipe.ResolutionUnit)
+        Check(TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, *recipe.ResolutionUnit) != 0, file, "resolution unit");
 
-    const std::uint8_t* pixels = spec.Pixels.data();
-    if (spec.TileWidth > 0) {
-        const std::size_t pixelBits = static_cast<std::size_t>(spec.SamplesPerPixel * spec.BitsPerSample);
-        if (spec.PlanarConfig != 1 || spec.TileWidth % 16 != 0 || (pixelBits % 8 != 0 && 8 % pixelBits != 0))
+    const std::uint8_t* pixels = recipe.Pixels.data();
+    if (recipe.TileWidth > 0) {
+        const std::size_t pixelBits = static_cast<std::size_t>(recipe.SamplesPerPixel * recipe.BitsPerSample);
+        if (recipe.PlanarConfig != 1 || recipe.TileWidth % 16 != 0 || (pixelBits % 8 != 0 && 8 % pixelBits != 0))
             throw std::logic_error(
                 "TTiffSpec: tiles are interleaved, 16k wide, whole or byte-dividing pixels");
-        Check(TIFFSetField(tif, TIFFTAG_TILEWIDTH, static_cast<std::uint32_t>(spec.TileWidth)) != 0, file,
+        Check(TIFFSetField(tif, TIFFTAG_TILEWIDTH, static_cast<std::uint32_t>(recipe.TileWidth)) != 0, file,
               "tile width");
-        Check(TIFFSetField(tif, TIFFTAG_TILELENGTH, static_cast<std::uint32_t>(spec.TileHeight)) != 0, file,
+        Check(TIFFSetField(tif, TIFFTAG_TILELENGTH, static_cast<std::uint32_t>(recipe.TileHeight)) != 0, file,
               "tile length");
         // Tile columns start at multiples of 16 pixels, so they start on whole bytes at every depth.
-        const std::size_t tileRowBytes = static_cast<std::size_t>(spec.TileWidth) * pixelBits / 8;
-        std::vector<std::uint8_t> tile(tileRowBytes * static_cast<std::size_t>(spec.TileHeight));
-        for (int ty = 0; ty < spec.Height; ty += spec.TileHeight)
-            for (int tx = 0; tx < spec.Width; tx += spec.TileWidth) {
+        const std::size_t tileRowBytes = static_cast<std::size_t>(recipe.TileWidth) * pixelBits / 8;
+        std::vector<std::uint8_t> tile(tileRowBytes * static_cast<std::size_t>(recipe.TileHeight));
+        for (int ty = 0; ty < recipe.Height; ty += recipe.TileHeight)
+            for (int tx = 0; tx < recipe.Width; tx += recipe.TileWidth) {
                 std::fill(tile.begin(), tile.end(), std::uint8_t{0});
                 const std::size_t start = static_cast<std::size_t>(tx) * pixelBits / 8;
                 const std::size_t bytes = std::min(tileRowBytes, rowBytes - start);
-                for (int y = 0; y < spec.TileHeight && ty + y < spec.Height; ++y)
+                for (int y = 0; y < recipe.TileHeight && ty + y < recipe.Height; ++y)
                     std::memcpy(tile.data() + tileRowBytes * static_cast<std::size_t>(y),
                                 pixels + rowBytes * static_cast<std::size_t>(ty + y) + start, bytes);
                 Check(TIFFWriteTile(tif, tile.data(), static_cast<std::uint32_t>(tx),
@@ -188,22 +188,22 @@ void WritePage(TIFF* tif, const TMemoryFile& file, const TTiffSpec& spec) {
                       file, "a tile");
             }
     } else {
-        const std::uint32_t rowsPerStrip = spec.RowsPerStrip > 0
-                                               ? static_cast<std::uint32_t>(spec.RowsPerStrip)
-                                               : static_cast<std::uint32_t>(spec.Height);
+        const std::uint32_t rowsPerStrip = recipe.RowsPerStrip > 0
+                                               ? static_cast<std::uint32_t>(recipe.RowsPerStrip)
+                                               : static_cast<std::uint32_t>(recipe.Height);
         Check(TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip) != 0, file, "rows per strip");
-        if (spec.PlanarConfig == PLANARCONFIG_SEPARATE) {
-            for (int sample = 0; sample < spec.SamplesPerPixel; ++sample)
-                for (int y = 0; y < spec.Height; ++y) {
+        if (recipe.PlanarConfig == PLANARCONFIG_SEPARATE) {
+            for (int sample = 0; sample < recipe.SamplesPerPixel; ++sample)
+                for (int y = 0; y < recipe.Height; ++y) {
                     std::vector<std::uint8_t> plane =
-                        Plane(spec, pixels + rowBytes * static_cast<std::size_t>(y), sample);
+                        Plane(recipe, pixels + rowBytes * static_cast<std::size_t>(y), sample);
                     Check(TIFFWriteScanline(tif, plane.data(), static_cast<std::uint32_t>(y),
                                             static_cast<std::uint16_t>(sample)) == 1,
                           file, "a scanline");
                 }
         } else {
             std::vector<std::uint8_t> row(rowBytes);
-            for (int y = 0; y < spec.Height; ++y) {
+            for (int y = 0; y < recipe.Height; ++y) {
                 // libtiff may encode in place (the predictor does), so each row is a copy.
                 std::memcpy(row.data(), pixels + rowBytes * static_cast<std::size_t>(y), rowBytes);
                 Check(TIFFWriteScanline(tif, row.data(), static_cast<std::uint32_t>(y), 0) == 1, file,
@@ -225,24 +225,24 @@ void PutU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
 
 } // namespace
 
-std::size_t RowBytes(const TTiffSpec& spec) {
-    return (static_cast<std::size_t>(spec.Width) * static_cast<std::size_t>(spec.SamplesPerPixel) *
-                static_cast<std::size_t>(spec.BitsPerSample) +
+std::size_t RowBytes(const TTiffSpec& recipe) {
+    return (static_cast<std::size_t>(recipe.Width) * static_cast<std::size_t>(recipe.SamplesPerPixel) *
+                static_cast<std::size_t>(recipe.BitsPerSample) +
             7) /
            8;
 }
 
-std::vector<std::uint8_t> PackPixels(const TTiffSpec& spec, const TSampleFunction& sample) {
-    const std::size_t rowBytes = RowBytes(spec);
-    std::vector<std::uint8_t> pixels(rowBytes * static_cast<std::size_t>(spec.Height), 0);
-    const auto bits = static_cast<std::size_t>(spec.BitsPerSample);
+std::vector<std::uint8_t> PackPixels(const TTiffSpec& recipe, const TSampleFunction& sample) {
+    const std::size_t rowBytes = RowBytes(recipe);
+    std::vector<std::uint8_t> pixels(rowBytes * static_cast<std::size_t>(recipe.Height), 0);
+    const auto bits = static_cast<std::size_t>(recipe.BitsPerSample);
     const std::uint32_t mask = bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1u;
-    for (int y = 0; y < spec.Height; ++y) {
+    for (int y = 0; y < recipe.Height; ++y) {
         std::uint8_t* row = pixels.data() + rowBytes * static_cast<std::size_t>(y);
-        for (int x = 0; x < spec.Width; ++x)
-            for (int s = 0; s < spec.SamplesPerPixel; ++s) {
+        for (int x = 0; x < recipe.Width; ++x)
+            for (int s = 0; s < recipe.SamplesPerPixel; ++s) {
                 const std::uint32_t value = sample(x, y, s) & mask;
-                const std::size_t index = static_cast<std::size_t>(x * spec.SamplesPerPixel + s);
+                const std::size_t index = static_cast<std::size_t>(x * recipe.SamplesPerPixel + s);
                 if (bits == 16) {
                     const auto v = static_cast<std::uint16_t>(value);
                     std::memcpy(row + 2 * index, &v, sizeof v);
@@ -259,9 +259,9 @@ std::vector<std::uint8_t> PackPixels(const TTiffSpec& spec, const TSampleFunctio
     return pixels;
 }
 
-TTiffSpec WithPixels(TTiffSpec spec, const TSampleFunction& sample) {
-    spec.Pixels = PackPixels(spec, sample);
-    return spec;
+TTiffSpec WithPixels(TTiffSpec recipe, const TSampleFunction& sample) {
+    recipe.Pixels = PackPixels(recipe, sample);
+    return recipe;
 }
 
 std::vector<std::uint8_t> MakeTiff(const std::vector<TTiffSpec>& pages, bool bigEndian) {

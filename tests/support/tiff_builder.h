@@ -35,22 +35,22 @@ struct TTiffSpec {
     std::vector<std::uint8_t> Pixels;
 };
 
-// A TIFF file with one page per spec, written by libtiff into memory, little-endian unless asked
-// otherwise. Raises std::runtime_error with libtiff's message when it refuses a spec.
+// A TIFF file with one page per recipe, written by libtiff into memory, little-endian unless asked
+// otherwise. Raises std::runtime_error with libtiff's message when it refuses a recipe.
 std::vector<std::uint8_t> MakeTiff(const std::vector<TTiffSpec>& pages, bool bigEndian = false);
 std::vector<std::uint8_t> MakeTiff(const TTiffSpec& page, bool bigEndian = false);
 
-// The bytes of one row of spec's layout.
-std::size_t RowBytes(const TTiffSpec& spec);
+// The bytes of one row of recipe's layout.
+std::size_t RowBytes(const TTiffSpec& recipe);
 
-// Height rows for spec with sample s of pixel (x, y) taken from sample(x, y, s), packed as
+// Height rows for recipe with sample s of pixel (x, y) taken from sample(x, y, s), packed as
 // TTiffSpec::Pixels wants them (1, 2, 4, 8 or 16 bits per sample). Only the low BitsPerSample bits of
 // each value count.
 using TSampleFunction = std::function<std::uint32_t(int x, int y, int sample)>;
-std::vector<std::uint8_t> PackPixels(const TTiffSpec& spec, const TSampleFunction& sample);
+std::vector<std::uint8_t> PackPixels(const TTiffSpec& recipe, const TSampleFunction& sample);
 
-// spec with its Pixels packed from sample.
-TTiffSpec WithPixels(TTiffSpec spec, const TSampleFunction& sample);
+// recipe with its Pixels packed from sample.
+TTiffSpec WithPixels(TTiffSpec recipe, const TSampleFunction& sample);
 
 // A TIFF file put together entry by entry, for what libtiff will not write: missing or
 // contradicting tags, strips that lie. Little-endian, one directory.

@@ -23,14 +23,14 @@ std::uint32_t Blocks(int x, int y, int s) {
 }
 
 TTiffSpec Page(int width, int height, int bits, int samples, int photometric, int compression) {
-    TTiffSpec spec;
-    spec.Width = width;
-    spec.Height = height;
-    spec.BitsPerSample = bits;
-    spec.SamplesPerPixel = samples;
-    spec.Photometric = photometric;
-    spec.Compression = compression;
-    return spec;
+    TTiffSpec recipe;
+    recipe.Width = width;
+    recipe.Height = height;
+    recipe.BitsPerSample = bits;
+    recipe.SamplesPerPixel = samples;
+    recipe.Photometric = photometric;
+    recipe.Compression = compression;
+    return recipe;
 }
 
 std::vector<std::uint16_t> ColourMap(int entries, bool sixteenBit) {
@@ -48,8 +48,8 @@ std::vector<std::uint16_t> ColourMap(int entries, bool sixteenBit) {
 
 std::vector<TFixtureFile> TiffFixtures() {
     std::vector<TFixtureFile> files;
-    const auto add = [&files](const char* name, const TTiffSpec& spec) {
-        files.push_back({name, MakeTiff(spec)});
+    const auto add = [&files](const char* name, const TTiffSpec& recipe) {
+        files.push_back({name, MakeTiff(recipe)});
     };
 
     add("bw_none.tif", WithPixels(Page(21, 9, 1, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_NONE), Checker));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -137,6 +138,16 @@ TEST_F(MetafileFile, InvalidFileRaisesAndThePictureStays) {
         EXPECT_STREQ(e.what(), "Metafile is not valid");
     }
     EXPECT_EQ(picture.Graphic(), before);
+}
+
+TEST_F(MetafileFile, FileOverOneGibibyteIsRefusedUnread) {
+    const std::string path = Write("huge.emf", Emf().Bytes);
+    std::filesystem::resize_file(path, (std::uintmax_t{1} << 30) + 1); // sparse: nothing is written
+    TMetafile metafile;
+    EXPECT_THROW(metafile.LoadFromFile(path), EInvalidGraphic);
+    std::filesystem::resize_file(path, Emf().Bytes.size());
+    metafile.LoadFromFile(path);
+    EXPECT_TRUE(metafile.Enhanced());
 }
 
 TEST_F(MetafileFile, MissingFileIsAnOpenError) {

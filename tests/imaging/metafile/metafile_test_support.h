@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "imaging/metafile.h"
-#include "imaging/metafile/metafile_builder.h"
+#include "support/metafile_writer.h"
 
 namespace tintwell::test {
 

@@ -162,14 +162,14 @@ Rgb ChannelRgb(int x, int y) {
 }
 
 TTiffSpec Page(int width, int height, int bits, int samples, int photometric, int compression) {
-    TTiffSpec spec;
-    spec.Width = width;
-    spec.Height = height;
-    spec.BitsPerSample = bits;
-    spec.SamplesPerPixel = samples;
-    spec.Photometric = photometric;
-    spec.Compression = compression;
-    return spec;
+    TTiffSpec recipe;
+    recipe.Width = width;
+    recipe.Height = height;
+    recipe.BitsPerSample = bits;
+    recipe.SamplesPerPixel = samples;
+    recipe.Photometric = photometric;
+    recipe.Compression = compression;
+    return recipe;
 }
 
 // A colour map of `entries` colours: value(i, c) for channel c (0 red, 1 green, 2 blue) of entry i.
@@ -181,8 +181,8 @@ std::vector<std::uint16_t> ColourMap(int entries, const std::function<int(int i,
     return map;
 }
 
-std::function<std::vector<std::uint8_t>()> Written(const TTiffSpec& spec) {
-    return [spec] { return MakeTiff(spec); };
+std::function<std::vector<std::uint8_t>()> Written(const TTiffSpec& recipe) {
+    return [recipe] { return MakeTiff(recipe); };
 }
 
 // ---- Every reading path and pixel format, pixel for pixel.
@@ -523,9 +523,9 @@ INSTANTIATE_TEST_SUITE_P(, TiffRgbaReader, ::testing::ValuesIn(RgbaReaderCases()
 
 std::vector<LoadCase> OrientationCases() {
     std::vector<LoadCase> cases;
-    const auto oriented = [](TTiffSpec spec, int orientation) {
-        spec.Orientation = orientation;
-        return Written(spec);
+    const auto oriented = [](TTiffSpec recipe, int orientation) {
+        recipe.Orientation = orientation;
+        return Written(recipe);
     };
     const auto level = [](int x, int y, int) { return Level(x, y); };
     const auto channel = [](int x, int y, int s) { return Channel(x, y, s); };
@@ -769,12 +769,12 @@ class TiffResolution : public ::testing::TestWithParam<ResolutionCase> {
 
 TEST_P(TiffResolution, InDotsPerInch) {
     const ResolutionCase& c = GetParam();
-    TTiffSpec spec = WithPixels(Page(4, 2, 8, 1, PHOTOMETRIC_MINISBLACK, 1),
+    TTiffSpec recipe = WithPixels(Page(4, 2, 8, 1, PHOTOMETRIC_MINISBLACK, 1),
                                 [](int x, int y, int) { return Level(x, y); });
-    spec.XResolution = c.X;
-    spec.YResolution = c.Y;
-    spec.ResolutionUnit = c.Unit;
-    const TTiffGraphic graphic = Load(MakeTiff(spec));
+    recipe.XResolution = c.X;
+    recipe.YResolution = c.Y;
+    recipe.ResolutionUnit = c.Unit;
+    const TTiffGraphic graphic = Load(MakeTiff(recipe));
     EXPECT_EQ(graphic.DpiX(), c.DpiX);
     EXPECT_EQ(graphic.DpiY(), c.DpiY);
 }
@@ -802,10 +802,10 @@ const ColourMapCase kColourMapCases[] = {
 class TiffColourMap : public ::testing::TestWithParam<ColourMapCase> {};
 
 TEST_P(TiffColourMap, BecomesThePalette) {
-    TTiffSpec spec = WithPixels(Page(2, 1, 1, 1, PHOTOMETRIC_PALETTE, 1),
+    TTiffSpec recipe = WithPixels(Page(2, 1, 1, 1, PHOTOMETRIC_PALETTE, 1),
                                 [](int x, int, int) { return static_cast<std::uint32_t>(x); });
-    spec.ColourMap = GetParam().Map;
-    TTiffGraphic graphic = Load(MakeTiff(spec));
+    recipe.ColourMap = GetParam().Map;
+    TTiffGraphic graphic = Load(MakeTiff(recipe));
     EXPECT_EQ(graphic.Palette(), GetParam().Palette);
     const auto rgb = [](TColor c) { return Rgb{GetRValue(c), GetGValue(c), GetBValue(c)}; };
     EXPECT_EQ(Picture(graphic), (std::vector<Rgb>{rgb(GetParam().Palette[0]), rgb(GetParam().Palette[1])}));
@@ -886,9 +886,9 @@ class TiffDamagedStrip : public ::testing::TestWithParam<DamageCase> {};
 TEST_P(TiffDamagedStrip, LeavesItsRowsBlack) {
     const DamageCase& c = GetParam();
     const int height = 6;
-    TTiffSpec spec = WithPixels(Page(c.Width, height, 8, 3, PHOTOMETRIC_RGB, c.Compression),
+    TTiffSpec recipe = WithPixels(Page(c.Width, height, 8, 3, PHOTOMETRIC_RGB, c.Compression),
                                 [](int x, int y, int s) { return Channel(x, y, s); });
-    spec.RowsPerStrip = 2;
+    recipe.RowsPerStrip = 2;
     TRawTiff raw;
     raw.Entries = {{256, 3, {static_cast<std::uint32_t>(c.Width)}},
                    {257, 3, {6}},
@@ -897,7 +897,7 @@ TEST_P(TiffDamagedStrip, LeavesItsRowsBlack) {
                    {262, 3, {2}},
                    {277, 3, {3}},
                    {278, 3, {2}}};
-    raw.Strips = ReadRawStrips(MakeTiff(spec));
+    raw.Strips = ReadRawStrips(MakeTiff(recipe));
     ASSERT_EQ(raw.Strips.size(), 3u);
     if (c.SpoilBytes)
         c.SpoilBytes(raw.Strips[1]);
