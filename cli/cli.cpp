@@ -50,16 +50,6 @@ constexpr std::string_view kUsage =
 
 constexpr std::array<std::string_view, 3> kModeNames = {"maximized", "average", "partial"};
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::optional<int> ParseChannel(std::string_view text) {
     if (text.empty() || text.size() > 3)
         return std::nullopt;
@@ -211,7 +201,7 @@ std::optional<TColor> ParseColourArgument(std::string_view text) {
         return std::nullopt;
     std::array<int, 6> digits{};
     for (std::size_t i = 0; i < 6; ++i) {
-        digits[i] = HexValue(text[i]);
+        digits[i] = HexDigitValue(text[i]);
         if (digits[i] < 0)
             return std::nullopt;
     }

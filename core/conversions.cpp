@@ -15,16 +15,6 @@ constexpr char kBlank = ' ';
 
 bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
 
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::string Quoted(std::string_view text) {
     std::string quoted;
     quoted.reserve(text.size() + 2);
@@ -142,6 +132,16 @@ long double StrToFloat(std::string_view text, char decimalSeparator) {
 }
 
 long double StrToFloat(std::string_view text) { return StrToFloat(text, FormatSettings().DecimalSeparator); }
+
+int HexDigitValue(char c) noexcept {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
 
 std::string IntToStr(long long value) {
     char buffer[24];

@@ -26,6 +26,9 @@ long double StrToFloat(std::string_view text, char decimalSeparator);
 long double StrToFloat(std::string_view text);
 bool TryStrToFloat(std::string_view text, char decimalSeparator, long double& value) noexcept;
 
+// 0..15 for a hexadecimal digit of either case, -1 for anything else.
+int HexDigitValue(char c) noexcept;
+
 // Decimal, no leading zeros, "-" for negatives; independent of any locale.
 std::string IntToStr(long long value);
 

@@ -1,6 +1,5 @@
 #include "imaging/bitmap.h"
 
-#include <QImageReader>
 #include <QPainter>
 #include <cstring>
 #include <limits>
@@ -10,6 +9,7 @@
 #include "imaging/errors.h"
 #include "imaging/file_io.h"
 #include "imaging/limits.h"
+#include "imaging/qt_reader.h"
 #include "imaging/registry.h"
 
 namespace tintwell {
@@ -70,19 +70,6 @@ bool TryReadPlain24BitBmp(const std::string& fileName, QImage& image) {
     return true;
 }
 
-QImage ReadWithQt(const std::string& fileName) {
-    // Chosen by our extension, not by content: Qt would otherwise load a PNG named x.bmp.
-    QImageReader reader(QString::fromStdString(fileName), "bmp");
-    reader.setAutoDetectImageFormat(false);
-    const QSize size = reader.size();
-    if (size.isValid())
-        CheckImageSize(size.width(), size.height());
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        RaiseInvalidBitmap();
-    return image;
-}
-
 } // namespace
 
 const TGraphicClass kBitmapClass{"TBitmap", [] { return std::unique_ptr<TGraphic>(std::make_unique<TBitmap>()); }};
@@ -90,7 +77,7 @@ const TGraphicClass kBitmapClass{"TBitmap", [] { return std::unique_ptr<TGraphic
 void TBitmap::LoadFromFile(const std::string& fileName) {
     QImage image;
     if (!TryReadPlain24BitBmp(fileName, image))
-        image = ReadWithQt(fileName);
+        image = ReadWithQtReader(fileName, "bmp", ResString("Bitmap image is not valid"));
     FImage = std::move(image);
 }
 

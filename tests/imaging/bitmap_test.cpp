@@ -118,6 +118,20 @@ TEST(TBitmap, DeclaredSizesPastTheLimitAreRefusedBeforeAllocating) {
     EXPECT_EQ(LoadError(huge), "Image is too large (100000 x 100000 pixels)");
 }
 
+TEST(TBitmap, ImagesPastQtsDefaultAllocationLimitLoad) {
+    // 5800 x 5800 at 16 bits: Qt decodes into 32 bits, 134 MB, past its own 128 MB default.
+    TBmpSpec recipe;
+    recipe.Width = 5800;
+    recipe.Height = 5800;
+    recipe.Kind = TBmpKind::Rgb16;
+    recipe.Pixel = [](int, int, std::uint8_t rgb[3]) { rgb[0] = rgb[1] = rgb[2] = 0x80; };
+    const TempDir dir;
+    TBitmap bitmap;
+    bitmap.LoadFromFile(dir.Write("big.bmp", MakeBmp(recipe)));
+    EXPECT_EQ(bitmap.Width(), 5800);
+    EXPECT_EQ(bitmap.Height(), 5800);
+}
+
 TEST(TBitmap, APngNamedBmpIsNotABitmap) {
     QImage image(4, 4, QImage::Format_RGB32);
     image.fill(Qt::red);

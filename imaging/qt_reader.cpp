@@ -1,0 +1,30 @@
+#include "imaging/qt_reader.h"
+
+#include <QImageReader>
+#include <algorithm>
+#include <climits>
+
+#include "imaging/errors.h"
+#include "imaging/file_io.h"
+#include "imaging/limits.h"
+
+namespace tintwell {
+
+QImage ReadWithQtReader(const std::string& fileName, const char* format, std::string_view invalidMessage) {
+    TFileStream probe(fileName); // a missing file is an open error, not an invalid picture
+    // Qt refuses images above 128 MB decoded by default; ours is the loaders' own limit, at the
+    // four bytes per pixel Qt's readers decode into.
+    const std::int64_t limitMb = MaxImagePixels() * 4 / (1024 * 1024) + 1;
+    QImageReader::setAllocationLimit(static_cast<int>(std::min<std::int64_t>(limitMb, INT_MAX)));
+    QImageReader reader(QString::fromStdString(fileName), format);
+    reader.setAutoDetectImageFormat(false);
+    const QSize size = reader.size();
+    if (size.isValid())
+        CheckImageSize(size.width(), size.height());
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        throw EInvalidGraphic(std::string(invalidMessage));
+    return image;
+}
+
+} // namespace tintwell
