@@ -19,6 +19,7 @@ rm -rf "$build/seeds"
 QT_QPA_PLATFORM=offscreen "$build/bin/write_seeds" "$build/seeds"
 
 status=0
+export LSAN_OPTIONS=suppressions=$root/fuzz/lsan.supp:print_suppressions=0
 for loader in "${loaders[@]}"; do
   mkdir -p "$build/corpus/$loader" "$build/findings/$loader"
   echo "== fuzz_$loader for ${seconds}s"
