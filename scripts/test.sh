@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tintwell twice (optimised, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer), runs every test of both builds through CTest, then gives each
-# image loader a short fuzzing run.
+# UndefinedBehaviorSanitizer), runs every test of both builds through CTest, and gives each image
+# loader a short fuzzing run in between.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
@@ -12,6 +12,9 @@ cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DTINTWELL_WERROR=O
 cmake --build "$root/build" -j"$jobs"
 (cd "$root/build" && ctest --output-on-failure -j"$jobs")
 
+echo "== fuzzing smoke (each loader, a few seconds)"
+"$root/scripts/fuzz.sh" 10
+
 echo "== sanitizer build (address, undefined)"
 cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTINTWELL_SANITIZE=ON \
   -DTINTWELL_WERROR=ON >/dev/null
@@ -19,6 +22,3 @@ cmake --build "$root/build-asan" -j"$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$root/build-asan" && ctest --output-on-failure -j"$jobs")
-
-echo "== fuzzing smoke (each loader, a few seconds)"
-"$root/scripts/fuzz.sh" 10
