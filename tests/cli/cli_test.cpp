@@ -7,22 +7,11 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/run_cli.h"
 
 namespace tintwell::cli {
 namespace {
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Result RunWith(std::vector<std::string> args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = Run(args, out, err);
-    return {code, out.str(), err.str()};
-}
 
 struct ColourArgCase {
     const char* name;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/run_cli.h"
 #include "support/bmp_builder.h"
 #include "support/fixtures.h"
 #include "support/jpeg_builder.h"
@@ -16,18 +17,6 @@ namespace {
 
 using test::TempDir;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Result RunWith(std::vector<std::string> args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = Run(args, out, err);
-    return {code, out.str(), err.str()};
-}
 
 // A 5 x 3 bitmap of one colour: its average is each channel plus one (255 stays).
 std::vector<std::uint8_t> UniformBmp(std::uint8_t r, std::uint8_t g, std::uint8_t b) {

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+
+namespace tintwell::cli {
+
+// What one in-process run of tintwell-cli gave.
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+inline Result RunWith(std::vector<std::string> args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = Run(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+} // namespace tintwell::cli
