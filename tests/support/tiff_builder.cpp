@@ -348,4 +348,15 @@ std::vector<std::vector<std::uint8_t>> ReadRawStrips(const std::vector<std::uint
     return strips;
 }
 
+TTiffSpec Page(int width, int height, int bits, int samples, int photometric, int compression) {
+    TTiffSpec recipe;
+    recipe.Width = width;
+    recipe.Height = height;
+    recipe.BitsPerSample = bits;
+    recipe.SamplesPerPixel = samples;
+    recipe.Photometric = photometric;
+    recipe.Compression = compression;
+    return recipe;
+}
+
 } // namespace tintwell::test

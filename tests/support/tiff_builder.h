@@ -37,6 +37,9 @@ struct TTiffSpec {
 
 // A TIFF file with one page per recipe, written by libtiff into memory, little-endian unless asked
 // otherwise. Raises std::runtime_error with libtiff's message when it refuses a recipe.
+// A page of the given geometry and tags, with the other fields at their defaults.
+TTiffSpec Page(int width, int height, int bits, int samples, int photometric, int compression);
+
 std::vector<std::uint8_t> MakeTiff(const std::vector<TTiffSpec>& pages, bool bigEndian = false);
 std::vector<std::uint8_t> MakeTiff(const TTiffSpec& page, bool bigEndian = false);
 

@@ -22,17 +22,6 @@ std::uint32_t Blocks(int x, int y, int s) {
     return static_cast<std::uint32_t>(((x / 8) * 90 + (y / 8) * 60 + s * 70) % 256);
 }
 
-TTiffSpec Page(int width, int height, int bits, int samples, int photometric, int compression) {
-    TTiffSpec recipe;
-    recipe.Width = width;
-    recipe.Height = height;
-    recipe.BitsPerSample = bits;
-    recipe.SamplesPerPixel = samples;
-    recipe.Photometric = photometric;
-    recipe.Compression = compression;
-    return recipe;
-}
-
 std::vector<std::uint16_t> ColourMap(int entries, bool sixteenBit) {
     std::vector<std::uint16_t> map(3 * static_cast<std::size_t>(entries));
     for (int i = 0; i < entries; ++i)

@@ -33,6 +33,7 @@ namespace {
 
 using test::MakeRawTiff;
 using test::MakeTiff;
+using test::Page;
 using test::PackPixels;
 using test::ReadRawStrips;
 using test::TempDir;
@@ -159,17 +160,6 @@ std::uint32_t Block(int x, int y, int s) {
 Rgb ChannelRgb(int x, int y) {
     return {static_cast<int>(Channel(x, y, 0)), static_cast<int>(Channel(x, y, 1)),
             static_cast<int>(Channel(x, y, 2))};
-}
-
-TTiffSpec Page(int width, int height, int bits, int samples, int photometric, int compression) {
-    TTiffSpec recipe;
-    recipe.Width = width;
-    recipe.Height = height;
-    recipe.BitsPerSample = bits;
-    recipe.SamplesPerPixel = samples;
-    recipe.Photometric = photometric;
-    recipe.Compression = compression;
-    return recipe;
 }
 
 // A colour map of `entries` colours: value(i, c) for channel c (0 red, 1 green, 2 blue) of entry i.
