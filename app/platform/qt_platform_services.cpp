@@ -15,6 +15,7 @@
 #include <QWidget>
 #include <cstdlib>
 
+#include "app/platform/open_picture_dialog.h"
 #include "core/resource_text.h"
 
 namespace tintwell {
@@ -159,9 +160,13 @@ std::unique_ptr<TRegistryKey> TQtPlatformServices::OpenRegistryKey(std::string_v
     NotYetAvailable("per-user settings store");
 }
 
-std::optional<std::string> TQtPlatformServices::OpenPictureDialog(QWidget*, const std::vector<TFileFilterRow>&,
-                                                                   const TFilePreviewProvider&) {
-    NotYetAvailable("open picture dialog");
+std::optional<std::string> TQtPlatformServices::OpenPictureDialog(QWidget* parent,
+                                                                   const std::vector<TFileFilterRow>& filter,
+                                                                   const TFilePreviewProvider& preview) {
+    TOpenPictureDialog dialog(parent, filter, preview);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.ChosenFile();
 }
 
 std::string TQtPlatformServices::EnvironmentLang() const {

@@ -4,8 +4,8 @@
 
 namespace tintwell {
 
-// The platform services on Qt and X11. Needs a QApplication. The per-user store and the open
-// dialog arrive with the settings store and the main window; until then they raise EPlatformError.
+// The platform services on Qt and X11. Needs a QApplication. The per-user store arrives with the
+// settings store; until then it raises EPlatformError. The open dialog is TOpenPictureDialog.
 class TQtPlatformServices : public TPlatformServices {
 public:
     QImage GrabScreen(const QRect& area) override;
