@@ -23,4 +23,11 @@ public:
     using Exception::Exception;
 };
 
+// The silent abort: ends an operation without telling the user anything; the error box shows
+// nothing for it.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception("Operation aborted") {}
+};
+
 } // namespace tintwell

@@ -54,6 +54,12 @@ public:
     int Repaints = 0;
     std::vector<TFakeTimer*> Timers; // owned by their callers
     QWidget* Foreground = nullptr;
+    int Dialogs = 0;
+    std::vector<bool> BusyHistory; // each SetBusyCursor call, in order
+
+    // ---- hooks that run inside a call, as a modal loop or a repaint would run other events
+    std::function<void()> DuringErrorBox;
+    std::function<void()> DuringRepaint;
 
     QImage GrabScreen(const QRect& area) override {
         if (Screen.isNull())
@@ -81,11 +87,20 @@ public:
         return timer;
     }
     void Beep() override { ++Beeps; }
-    void SetBusyCursor(bool busy) override { BusyDepth += busy ? 1 : -1; }
-    void RepaintNow(QWidget&) override { ++Repaints; }
+    void SetBusyCursor(bool busy) override {
+        BusyDepth += busy ? 1 : -1;
+        BusyHistory.push_back(busy);
+    }
+    void RepaintNow(QWidget&) override {
+        ++Repaints;
+        if (DuringRepaint)
+            DuringRepaint();
+    }
     TColor SystemColor(int index) const override { return RGB(index, index, index); }
     void ShowErrorBox(const std::string& caption, const std::string& text) override {
         ErrorBoxes.emplace_back(caption, text);
+        if (DuringErrorBox)
+            DuringErrorBox();
     }
     bool ShellOpen(const std::string& target) override {
         ShellOpens.push_back(target);
@@ -94,6 +109,7 @@ public:
     std::unique_ptr<TRegistryKey> OpenRegistryKey(std::string_view path, TRegistryAccess access) override;
     std::optional<std::string> OpenPictureDialog(QWidget*, const std::vector<TFileFilterRow>& filter,
                                                  const TFilePreviewProvider& preview) override {
+        ++Dialogs;
         LastFilter = filter;
         LastPreview = preview;
         return ChosenFile;
