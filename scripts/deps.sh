@@ -7,6 +7,8 @@ TINTWELL_PACKAGES=(
   cmake make g++ libgtest-dev libbenchmark-dev          # build and unit tests
   qt6-base-dev libjpeg62-turbo-dev libtiff-dev zlib1g-dev  # the program's libraries
   clang libclang-rt-14-dev                              # libFuzzer for the loaders' fuzz targets
+  fonts-liberation2                                     # the window's font (metrics close to the design's)
+  xvfb xdotool                                          # the end-to-end tests' X server and input
   "$@"                                                  # what the caller needs besides
 )
 

@@ -1,0 +1,148 @@
+// The real program on a real X server: start tintwell, find its window, read its swatches off a
+// screenshot, type a colour into the HTML field with xdotool and read the swatches again.
+#include <QDir>
+#include <QGuiApplication>
+#include <QProcess>
+#include <chrono>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "colour/colour.h"
+#include "colour/readouts.h"
+#include "e2e/x_session.h"
+
+using namespace std::chrono_literals;
+
+namespace tintwell::test {
+namespace {
+
+// Where the command line put them: the program under test and the folder for screenshots.
+QString gProgram;
+QString gShotFolder;
+
+QRgb ToQRgb(TColor color) { return qRgb(GetRValue(color), GetGValue(color), GetBValue(color)); }
+
+std::string HexOf(QRgb pixel) { return ColorToHTML(RGB(qRed(pixel), qGreen(pixel), qBlue(pixel))); }
+
+// A point well inside each swatch, in client coordinates; shpAvgInv is sampled away from the
+// corner that shpAvgInvCorrected covers.
+struct TSwatchPoint {
+    const char* Name;
+    QPoint Point;
+};
+constexpr QPoint kPaletteOrigin{16, 506};
+const TSwatchPoint kAvg{"shpAvg", {338, 409}};
+const TSwatchPoint kAvgInv{"shpAvgInv", {405, 372}};
+const TSwatchPoint kAvgInvCorrected{"shpAvgInvCorrected", {470, 440}};
+const TSwatchPoint kSchemes[5] = {{"shpScheme1", kPaletteOrigin + QPoint(38, 51)},
+                                  {"shpScheme2", kPaletteOrigin + QPoint(136, 51)},
+                                  {"shpScheme3", kPaletteOrigin + QPoint(234, 51)},
+                                  {"shpScheme4", kPaletteOrigin + QPoint(332, 51)},
+                                  {"shpScheme5", kPaletteOrigin + QPoint(430, 51)}};
+
+// Every swatch of the window against the readouts of one colour.
+std::vector<std::pair<const TSwatchPoint*, QRgb>> ExpectedSwatches(TColor color) {
+    const TColorReadouts readouts = ComputeReadouts(color, TGrayCorrectionMode::gcMaximized);
+    std::vector<std::pair<const TSwatchPoint*, QRgb>> expected = {{&kAvg, ToQRgb(readouts.Current)},
+                                                                  {&kAvgInv, ToQRgb(readouts.Inverse)},
+                                                                  {&kAvgInvCorrected, ToQRgb(readouts.Corrected)}};
+    const auto schemes = readouts.Scheme.Schemes();
+    for (std::size_t i = 0; i < 5; ++i)
+        expected.emplace_back(&kSchemes[i], ToQRgb(schemes[i]));
+    return expected;
+}
+
+bool SwatchesShow(const QImage& screen, QPoint client, const std::vector<std::pair<const TSwatchPoint*, QRgb>>& expected) {
+    for (const auto& [swatch, rgb] : expected)
+        if ((screen.pixel(client + swatch->Point) & 0xFFFFFF) != (rgb & 0xFFFFFF))
+            return false;
+    return true;
+}
+
+class MainWindowOnX : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FProgram.setProgram(gProgram);
+        FProgram.setProcessChannelMode(QProcess::ForwardedChannels);
+        FProgram.start();
+        ASSERT_TRUE(FProgram.waitForStarted(10000)) << gProgram.toStdString();
+        FWindow = WaitForWindow("Tintwell 0.41", 30s);
+        ASSERT_NE(FWindow, 0UL) << "no window titled \"Tintwell 0.41\" appeared";
+        FClient = WindowGeometry(FWindow);
+    }
+    void TearDown() override {
+        FProgram.terminate();
+        if (!FProgram.waitForFinished(5000))
+            FProgram.kill();
+        FProgram.waitForFinished(5000);
+    }
+
+    void ExpectSwatches(const QImage& screen, TColor color) {
+        for (const auto& [swatch, rgb] : ExpectedSwatches(color))
+            EXPECT_EQ(HexOf(screen.pixel(FClient.topLeft() + swatch->Point)), HexOf(rgb)) << swatch->Name;
+    }
+
+    QProcess FProgram;
+    unsigned long FWindow = 0;
+    QRect FClient;
+};
+
+TEST_F(MainWindowOnX, OpensCentredWithTheDesignedClientSize) {
+    EXPECT_EQ(FClient.size(), QSize(511, 652));
+    // Centred by its outer size 519 x 686 on the 1920 x 1080 screen; no window manager adds a frame.
+    EXPECT_EQ(FClient.topLeft(), QPoint((1920 - 519) / 2, (1080 - 686) / 2));
+}
+
+TEST_F(MainWindowOnX, StartsWithMidGrayAndItsDerivedColours) {
+    const auto expected = ExpectedSwatches(RGB(128, 128, 128));
+    const QImage screen = WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), expected); }, 20s);
+    EXPECT_EQ(HexOf(screen.pixel(FClient.topLeft() + kAvg.Point)), "#808080");
+    ExpectSwatches(screen, RGB(128, 128, 128));
+    screen.copy(FClient).save(gShotFolder + "/main_window_start.png");
+}
+
+TEST_F(MainWindowOnX, TypingAnHtmlCodeAndTabbingShowsItsColours) {
+    WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), ExpectedSwatches(RGB(128, 128, 128))); }, 20s);
+    const QString window = QString::number(FWindow);
+    XDoTool({"windowfocus", "--sync", window});
+    // Into dfHTML (53, 472; 60 x 21), replace its text, leave it with Tab.
+    const QPoint field = FClient.topLeft() + QPoint(53 + 30, 472 + 10);
+    XDoTool({"mousemove", "--sync", QString::number(field.x()), QString::number(field.y())});
+    XDoTool({"click", "1"});
+    XDoTool({"key", "--window", window, "ctrl+a"});
+    XDoTool({"type", "--window", window, "--delay", "20", "3c9f4e"});
+    XDoTool({"key", "--window", window, "Tab"});
+
+    const TColor typed = RGB(0x3C, 0x9F, 0x4E);
+    const auto expected = ExpectedSwatches(typed);
+    const QImage screen = WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), expected); }, 20s);
+    ExpectSwatches(screen, typed);
+    screen.copy(FClient).save(gShotFolder + "/main_window_typed.png");
+}
+
+} // namespace
+} // namespace tintwell::test
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: main_window_e2e_test PROGRAM SCREENSHOT_FOLDER [gtest options]\n");
+        return 2;
+    }
+    tintwell::test::gProgram = QString::fromLocal8Bit(argv[1]);
+    tintwell::test::gShotFolder = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(tintwell::test::gShotFolder);
+
+    tintwell::test::TXServer server;
+    if (server.Display().isEmpty()) {
+        std::fprintf(stderr, "Xvfb did not start\n");
+        return 1;
+    }
+    setenv("DISPLAY", server.Display().toLocal8Bit().constData(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    // The program under test needs no window manager's help with the focus.
+    unsetenv("WAYLAND_DISPLAY");
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,95 @@
+#include "e2e/x_session.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QThread>
+
+namespace tintwell::test {
+
+TXServer::TXServer() {
+    // -displayfd 1: the server writes its display number on its standard output once it accepts
+    // connections, which is also the moment it is ready.
+    FServer.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1920x1080x24", "-noreset", "-nolisten", "tcp"});
+    if (!FServer.waitForStarted(10000))
+        return;
+    QByteArray number;
+    QElapsedTimer clock;
+    clock.start();
+    while (!number.contains('\n') && clock.elapsed() < 20000 && FServer.state() == QProcess::Running) {
+        FServer.waitForReadyRead(500);
+        number += FServer.readAllStandardOutput();
+    }
+    number = number.trimmed();
+    if (!number.isEmpty())
+        FDisplay = ":" + QString::fromLatin1(number);
+}
+
+TXServer::~TXServer() {
+    FServer.terminate();
+    if (!FServer.waitForFinished(5000))
+        FServer.kill();
+    FServer.waitForFinished(5000);
+}
+
+QString XDoTool(const QStringList& arguments, std::chrono::milliseconds timeout) {
+    QProcess tool;
+    tool.start("xdotool", arguments);
+    if (!tool.waitForFinished(static_cast<int>(timeout.count()))) {
+        tool.kill();
+        tool.waitForFinished();
+        return {};
+    }
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
+unsigned long WaitForWindow(const QString& title, std::chrono::milliseconds timeout) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeout.count()) {
+        const QString found = XDoTool({"search", "--onlyvisible", "--name", "^" + title + "$"});
+        if (!found.isEmpty())
+            return found.split('\n').first().toULong();
+        QThread::msleep(100);
+    }
+    return 0;
+}
+
+QRect WindowGeometry(unsigned long window) {
+    // --shell prints WINDOW=, X=, Y=, WIDTH=, HEIGHT=, SCREEN= lines.
+    const QString shell = XDoTool({"getwindowgeometry", "--shell", QString::number(window)});
+    int x = 0, y = 0, w = 0, h = 0;
+    for (const QString& line : shell.split('\n')) {
+        const QString key = line.section('=', 0, 0), value = line.section('=', 1);
+        if (key == "X") x = value.toInt();
+        if (key == "Y") y = value.toInt();
+        if (key == "WIDTH") w = value.toInt();
+        if (key == "HEIGHT") h = value.toInt();
+    }
+    return {x, y, w, h};
+}
+
+QImage GrabScreen() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return {};
+    return screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage WaitForScreen(const std::function<bool(const QImage&)>& check, std::chrono::milliseconds timeout) {
+    QElapsedTimer clock;
+    clock.start();
+    QImage screen;
+    do {
+        QCoreApplication::processEvents();
+        screen = GrabScreen();
+        if (!screen.isNull() && check(screen))
+            return screen;
+        QThread::msleep(50);
+    } while (clock.elapsed() < timeout.count());
+    return screen;
+}
+
+} // namespace tintwell::test

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <chrono>
+#include <functional>
+
+namespace tintwell::test {
+
+// A private X server for end-to-end tests: Xvfb on the display number it picks itself
+// (-displayfd), so parallel runs never collide, started with -noreset so it keeps its root window
+// and pointer when the last client leaves. Depth 24, 1920 x 1080.
+class TXServer {
+public:
+    TXServer();
+    ~TXServer();
+    TXServer(const TXServer&) = delete;
+    TXServer& operator=(const TXServer&) = delete;
+
+    // ":N", or empty when the server did not start.
+    const QString& Display() const noexcept { return FDisplay; }
+
+private:
+    QProcess FServer;
+    QString FDisplay;
+};
+
+// Runs xdotool with arguments on the current DISPLAY; its standard output, or an empty text after
+// timeout. Failures show up as an empty result, which the tests check.
+QString XDoTool(const QStringList& arguments, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+// The top-level window whose title is exactly title, waited for up to timeout; 0 if none appeared.
+unsigned long WaitForWindow(const QString& title, std::chrono::milliseconds timeout);
+
+// The window's client area on the screen (there is no window manager, so no frame).
+QRect WindowGeometry(unsigned long window);
+
+// The whole screen as the X server shows it now.
+QImage GrabScreen();
+
+// Polls until check(screen) holds or timeout passes; returns the last screen taken.
+QImage WaitForScreen(const std::function<bool(const QImage&)>& check, std::chrono::milliseconds timeout);
+
+} // namespace tintwell::test

@@ -1,0 +1,378 @@
+#include "ui/main/main_window.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPainterPath>
+#include <QResizeEvent>
+#include <QShowEvent>
+#include <cmath>
+
+#include "app/errors/error_box.h"
+#include "colour/readouts.h"
+#include "core/conversions.h"
+#include "core/format_settings.h"
+#include "imaging/bitmap.h"
+#include "imaging/picture.h"
+#include "imaging/registry.h"
+#include "stats/average_colour.h"
+#include "ui/main/picture_preview.h"
+
+namespace tintwell {
+namespace {
+
+constexpr QSize kClientSize{511, 652};
+// The frame's outer size, which the centring uses, as the window manager's frame is unknown
+// until the window is shown.
+constexpr QSize kOuterSize{519, 686};
+constexpr int kStatusBarHeight = 24;
+
+template <typename T> T* Make(QWidget* parent, const char* name) {
+    auto* widget = new T(parent);
+    widget->setObjectName(name);
+    return widget;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
+    auto* label = Make<QLabel>(parent, name);
+    label->setText(text);
+    label->adjustSize();
+    label->move(left, top);
+    return label;
+}
+
+TEdit* MakeField(QWidget* parent, const char* name, int left, int top, bool readOnly, const QString& accessibleName) {
+    auto* field = Make<TEdit>(parent, name);
+    field->setGeometry(left, top, 60, 21);
+    field->setReadOnly(readOnly);
+    field->setAccessibleName(accessibleName);
+    return field;
+}
+
+TShape* MakeSwatch(QWidget* parent, const char* name, QRect geometry, const QString& hint,
+                   const QString& accessibleName) {
+    auto* swatch = Make<TShape>(parent, name);
+    swatch->setGeometry(geometry);
+    swatch->setToolTip(hint);
+    swatch->setAccessibleName(accessibleName);
+    return swatch;
+}
+
+// A 13 x 13 picture of a pipette, drawn rather than shipped so it follows the palette.
+QIcon PickerGlyph(const QPalette& palette) {
+    QPixmap pixmap(13, 13);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor ink = palette.color(QPalette::ButtonText);
+    painter.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(2.0, 11.0), QPointF(8.0, 5.0)); // the tube
+    painter.setBrush(ink);
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPointF(9.8, 3.2), 2.4, 2.4);         // the bulb
+    painter.setPen(QPen(ink, 1.4));
+    painter.drawLine(QPointF(6.5, 4.0), QPointF(9.0, 6.5));   // the collar
+    painter.end();
+    return QIcon(pixmap);
+}
+
+// The bitmap and the busy cursor of one Open Image, released on every way out.
+class TBusyCursor {
+public:
+    explicit TBusyCursor(TPlatformServices& platform) : FPlatform(platform) { FPlatform.SetBusyCursor(true); }
+    ~TBusyCursor() { FPlatform.SetBusyCursor(false); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+private:
+    TPlatformServices& FPlatform;
+};
+
+std::vector<TFileFilterRow> DialogFilter() {
+    std::vector<TFileFilterRow> rows;
+    for (const TFilterRow& row : GraphicFormats().BuildGraphicFilter())
+        rows.push_back({row.Text, row.Masks});
+    return rows;
+}
+
+} // namespace
+
+TfrmTintwell::TfrmTintwell(TPlatformServices& platform, QWidget* parent)
+    : QWidget(parent), FPlatform(platform) {
+    setObjectName("frmTintwell");
+    setWindowTitle("Tintwell 0.41");
+    QFont designFont("Liberation Sans");
+    designFont.setPixelSize(11);
+    setFont(designFont);
+    resize(kClientSize);
+    CreateComponents();
+    ConnectHandlers();
+    FormCreate();
+}
+
+TfrmTintwell::~TfrmTintwell() = default;
+
+void TfrmTintwell::CreateComponents() {
+    Panel1 = Make<QFrame>(this, "Panel1");
+    Panel1->setGeometry(16, 15, 480, 320);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(1);
+    Panel1->setMidLineWidth(0);
+    Image1 = Make<TImage>(Panel1, "Image1");
+    Image1->setGeometry(2, 2, 476, 316);
+    Image1->setAccessibleName("Image preview");
+
+    pbColorPicker = Make<QToolButton>(this, "pbColorPicker");
+    pbColorPicker->setGeometry(0, 0, 17, 17);
+    pbColorPicker->setAutoRaise(true);
+    pbColorPicker->setFocusPolicy(Qt::NoFocus);
+    pbColorPicker->setIcon(PickerGlyph(palette()));
+    pbColorPicker->setIconSize(QSize(13, 13));
+    pbColorPicker->setToolTip("pick a color from screen...");
+    pbColorPicker->setAccessibleName("Pick a color from screen");
+
+    Button1 = Make<QPushButton>(this, "Button1");
+    Button1->setGeometry(16, 338, 75, 25);
+    Button1->setText("&Open Image");
+    Button1->setAccessibleName("Open Image");
+
+    Label9 = MakeLabel(this, "Label9", "Gray correction", 104, 344);
+    {
+        // At the design font the caption ends exactly where the selector begins (75 pixels between
+        // them); a hair of tracking keeps a visible gap without moving either.
+        QFont tight = Label9->font();
+        tight.setLetterSpacing(QFont::AbsoluteSpacing, -0.2);
+        Label9->setFont(tight);
+        Label9->adjustSize();
+    }
+    cmbCorrection = Make<QComboBox>(this, "cmbCorrection");
+    cmbCorrection->setGeometry(179, 340, 89, 21);
+    cmbCorrection->addItems({"Maximized", "Average", "Partial"});
+    cmbCorrection->setCurrentIndex(0);
+    cmbCorrection->setAccessibleName("Gray correction");
+    Label9->setBuddy(cmbCorrection);
+
+    Label6 = MakeLabel(this, "Label6", "original average", 288, 341);
+    shpAvg = MakeSwatch(this, "shpAvg", {288, 359, 100, 100}, "original color...", "original average");
+    Label7 = MakeLabel(this, "Label7", "inverse", 392, 341);
+    shpAvgInv = MakeSwatch(this, "shpAvgInv", {392, 359, 60, 60}, "inversed color...", "inverse");
+    shpAvgInvCorrected = MakeSwatch(this, "shpAvgInvCorrected", {432, 399, 60, 60},
+                                    "inversed color with gray correction...", "corrected");
+    shpAvgInvCorrected->raise();
+    for (TShape* swatch : {shpAvgInv, shpAvgInvCorrected})
+        swatch->setCursor(Qt::PointingHandCursor);
+
+    Label4 = MakeLabel(this, "Label4", "original", 53, 378);
+    Label5 = MakeLabel(this, "Label5", "inverse", 127, 378);
+    Label8 = MakeLabel(this, "Label8", "corrected", 195, 378);
+    Label1 = MakeLabel(this, "Label1", "Red", 16, 396);
+    Label2 = MakeLabel(this, "Label2", "Green", 16, 420);
+    Label3 = MakeLabel(this, "Label3", "Blue", 16, 444);
+    HTML = MakeLabel(this, "HTML", "HTML", 16, 476);
+
+    dfR = MakeField(this, "dfR", 53, 392, false, "Red original");
+    dfG = MakeField(this, "dfG", 53, 416, false, "Green original");
+    dfB = MakeField(this, "dfB", 53, 440, false, "Blue original");
+    dfHTML = MakeField(this, "dfHTML", 53, 472, false, "HTML original");
+    dfRi = MakeField(this, "dfRi", 127, 392, true, "Red inverse");
+    dfGi = MakeField(this, "dfGi", 127, 416, true, "Green inverse");
+    dfBi = MakeField(this, "dfBi", 127, 440, true, "Blue inverse");
+    dfHTMLi = MakeField(this, "dfHTMLi", 127, 472, true, "HTML inverse");
+    dfRc = MakeField(this, "dfRc", 195, 392, true, "Red corrected");
+    dfGc = MakeField(this, "dfGc", 195, 416, true, "Green corrected");
+    dfBc = MakeField(this, "dfBc", 195, 440, true, "Blue corrected");
+    dfHTMLc = MakeField(this, "dfHTMLc", 195, 472, true, "HTML corrected");
+
+    gbPallette = Make<QGroupBox>(this, "gbPallette");
+    gbPallette->setGeometry(16, 506, 481, 118);
+    gbPallette->setTitle(" Palette ");
+    gbPallette->setAccessibleName("Palette");
+    static constexpr int kLefts[5] = {8, 106, 204, 302, 400};
+    static constexpr const char* kSwatchNames[5] = {"shpScheme1", "shpScheme2", "shpScheme3", "shpScheme4",
+                                                    "shpScheme5"};
+    static constexpr const char* kHTMLNames[5] = {"lblHTML1", "lblHTML2", "lblHTML3", "lblHTML4", "lblHTML5"};
+    static constexpr const char* kRGBNames[5] = {"lblRGB1", "lblRGB2", "lblRGB3", "lblRGB4", "lblRGB5"};
+    TShape** swatches[5] = {&shpScheme1, &shpScheme2, &shpScheme3, &shpScheme4, &shpScheme5};
+    QLabel** htmlLabels[5] = {&lblHTML1, &lblHTML2, &lblHTML3, &lblHTML4, &lblHTML5};
+    QLabel** rgbLabels[5] = {&lblRGB1, &lblRGB2, &lblRGB3, &lblRGB4, &lblRGB5};
+    for (int i = 0; i < 5; ++i) {
+        const QString number = QString::number(i + 1);
+        *swatches[i] = MakeSwatch(gbPallette, kSwatchNames[i], {kLefts[i], 21, 60, 60}, QString(), "Palette " + number);
+        (*swatches[i])->setCursor(Qt::PointingHandCursor);
+        *htmlLabels[i] = MakeLabel(gbPallette, kHTMLNames[i], number, kLefts[i], 84);
+        *rgbLabels[i] = MakeLabel(gbPallette, kRGBNames[i], number, kLefts[i], 100);
+    }
+
+    pnlStatusBar = Make<THtmlStatusBar>(this, "pnlStatusBar");
+    pnlStatusBar->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
+    const QString address = QString::fromUtf8(kVendorWebAddress.data(), static_cast<qsizetype>(kVendorWebAddress.size()));
+    pnlStatusBar->SetHtml("<p align=\"center\"><a href=\"" + address.toHtmlEscaped() + "\">" + address.toHtmlEscaped() +
+                          "</a></p>");
+    pnlStatusBar->setAccessibleName("Web site " + address);
+
+    // The designed keyboard order; labels, swatches and the flat picker button take no focus.
+    QWidget* const order[] = {Button1, dfR,  dfG,  dfB,  dfHTML,  dfRi, dfGi,
+                              dfBi,    dfHTMLi, dfRc, dfGc, dfBc, dfHTMLc, cmbCorrection};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+}
+
+void TfrmTintwell::ConnectHandlers() {
+    QObject::connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    QObject::connect(cmbCorrection, &QComboBox::activated, this, [this] { cmbCorrectionChange(); });
+    QObject::connect(pbColorPicker, &QToolButton::clicked, this, [this] { pbColorPickerClick(); });
+    dfR->OnExit = [this] { dfRExit(); };
+    dfG->OnExit = [this] { dfGExit(); };
+    dfB->OnExit = [this] { dfBExit(); };
+    dfHTML->OnExit = [this] { dfHTMLExit(); };
+    for (TShape* swatch : {shpAvgInv, shpAvgInvCorrected, shpScheme1, shpScheme2, shpScheme3, shpScheme4, shpScheme5})
+        swatch->OnMouseUp = [this, swatch](Qt::MouseButton button) { SwatchMouseUp(*swatch, button); };
+    pnlStatusBar->OnLinkClick = [this](const std::string& target) { pnlStatusBarLinkClick(target); };
+}
+
+void TfrmTintwell::FormCreate() {
+    FCurrentColor = RGB(128, 128, 128);
+    // Centred on the primary screen at every start; no placement is kept between runs.
+    const QSize screen = FPlatform.PrimaryScreenSize();
+    if (screen.isValid())
+        move((screen.width() - kOuterSize.width()) / 2, (screen.height() - kOuterSize.height()) / 2);
+}
+
+void TfrmTintwell::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        Guarded(FPlatform, [this] { FormShow(); });
+}
+
+void TfrmTintwell::FormShow() { ShowColor(FCurrentColor); }
+
+void TfrmTintwell::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    pnlStatusBar->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
+}
+
+void TfrmTintwell::ShowColor(TColor color) {
+    FCurrentColor = color;
+    const TColorReadouts readouts =
+        ComputeReadouts(color, GrayCorrectionModeFromIndex(cmbCorrection->currentIndex()));
+    TEdit* const fields[12] = {dfR, dfG, dfB, dfHTML, dfRi, dfGi, dfBi, dfHTMLi, dfRc, dfGc, dfBc, dfHTMLc};
+    for (std::size_t i = 0; i < 12; ++i)
+        fields[i]->setText(QString::fromStdString(readouts.Fields[i]));
+    shpAvg->SetBrushColor(readouts.Current);
+    shpAvgInv->SetBrushColor(readouts.Inverse);
+    shpAvgInvCorrected->SetBrushColor(readouts.Corrected);
+    FScheme = readouts.Scheme;
+    TShape* const swatches[5] = {shpScheme1, shpScheme2, shpScheme3, shpScheme4, shpScheme5};
+    const auto schemes = FScheme.Schemes();
+    for (std::size_t i = 0; i < 5; ++i)
+        swatches[i]->SetBrushColor(schemes[i]);
+    QLabel* const htmlLabels[5] = {lblHTML1, lblHTML2, lblHTML3, lblHTML4, lblHTML5};
+    QLabel* const rgbLabels[5] = {lblRGB1, lblRGB2, lblRGB3, lblRGB4, lblRGB5};
+    for (std::size_t i = 0; i < 5; ++i) {
+        htmlLabels[i]->setText(QString::fromStdString(ColorToHTML(swatches[i]->BrushColor())));
+        htmlLabels[i]->adjustSize();
+    }
+    for (std::size_t i = 0; i < 5; ++i) {
+        rgbLabels[i]->setText(QString::fromStdString(ColorToRGBText(swatches[i]->BrushColor())));
+        rgbLabels[i]->adjustSize();
+    }
+}
+
+void TfrmTintwell::Button1Click() {
+    // Repainting below lets pending events run, a second click among them.
+    if (FOpeningImage)
+        return;
+    FOpeningImage = true;
+    struct TDone {
+        bool& Flag;
+        ~TDone() { Flag = false; }
+    } done{FOpeningImage};
+
+    Guarded(FPlatform, [this] {
+        const QSize screen = FPlatform.PrimaryScreenSize();
+        const QSize previewLimit(std::max(1, screen.width() * 3 / 4), std::max(1, screen.height() * 3 / 4));
+        const std::optional<std::string> fileName =
+            FPlatform.OpenPictureDialog(this, DialogFilter(), [previewLimit](const std::string& name) {
+                return LoadFilePreview(name, previewLimit);
+            });
+        if (!fileName)
+            return;
+        FPlatform.RepaintNow(*this);
+
+        TPicture picture;
+        TBitmap bitmap;
+        TBusyCursor busy(FPlatform);
+        picture.LoadFromFile(*fileName);
+        Image1->SetGraphic(picture.Graphic()->Clone());
+        picture.Graphic()->AssignTo(bitmap);
+        bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+        FCurrentColor = BitmapAverageColor(bitmap.View());
+        ShowColor(FCurrentColor);
+    });
+}
+
+void TfrmTintwell::dfRExit() {
+    Guarded(FPlatform, [this] { ChannelExit(*dfR, 0); });
+}
+void TfrmTintwell::dfGExit() {
+    Guarded(FPlatform, [this] { ChannelExit(*dfG, 1); });
+}
+void TfrmTintwell::dfBExit() {
+    Guarded(FPlatform, [this] { ChannelExit(*dfB, 2); });
+}
+
+void TfrmTintwell::ChannelExit(TEdit& field, int channel) {
+    const std::string text = field.text().toStdString();
+    bool accepted = !text.empty() && text.size() <= 3 && IsNumber(text, false);
+    // The conversions raise for texts the character test lets through but that are no number
+    // ("--1", "1.0", "5 "); that error reaches the error box and the text stays for correction.
+    if (accepted) {
+        const long double value = StrToFloat(text);
+        accepted = value == std::truncl(value);
+    }
+    if (accepted) {
+        const std::int32_t value = StrToInt(text);
+        accepted = value >= 0 && value <= 255;
+    }
+    if (!accepted) {
+        FPlatform.Beep();
+        const int levels[3] = {GetRValue(FCurrentColor), GetGValue(FCurrentColor), GetBValue(FCurrentColor)};
+        field.setText(QString::fromStdString(IntToStr(levels[channel])));
+        return;
+    }
+    const std::int32_t r = StrToInt(dfR->text().toStdString());
+    const std::int32_t g = StrToInt(dfG->text().toStdString());
+    const std::int32_t b = StrToInt(dfB->text().toStdString());
+    ShowColor(RGB(r, g, b));
+}
+
+void TfrmTintwell::dfHTMLExit() {
+    Guarded(FPlatform, [this] {
+        QString text = dfHTML->text();
+        if (text.size() == 6 && !text.startsWith(u'#'))
+            dfHTML->setText(text.prepend(u'#'));
+        ShowColor(HTMLToColor(dfHTML->text().toStdString()));
+    });
+}
+
+void TfrmTintwell::cmbCorrectionChange() {
+    Guarded(FPlatform, [this] { ShowColor(FCurrentColor); });
+}
+
+void TfrmTintwell::SwatchMouseUp(const TShape& swatch, Qt::MouseButton button) {
+    if (button != Qt::LeftButton)
+        return;
+    Guarded(FPlatform, [this, &swatch] { ShowColor(swatch.BrushColor()); });
+}
+
+void TfrmTintwell::pbColorPickerClick() {
+    Guarded(FPlatform, [this] {
+        if (OnShowPicker)
+            OnShowPicker();
+    });
+}
+
+void TfrmTintwell::pnlStatusBarLinkClick(const std::string& target) {
+    Guarded(FPlatform, [this, &target] { FPlatform.ShellOpen(target); });
+}
+
+} // namespace tintwell

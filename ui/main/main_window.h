@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <string_view>
+
+#include "app/platform/platform_services.h"
+#include "colour/palette.h"
+#include "core/tcolor.h"
+#include "ui/main/widgets.h"
+
+namespace tintwell {
+
+// The vendor's web address, shown and linked in the status strip.
+inline constexpr std::string_view kVendorWebAddress = "https://www.tintwell.example/";
+
+// The main window: the image preview, the current colour with its inverse, corrected inverse and
+// palette, and the inputs that change the colour. Every component is a public member named as
+// designed, with the same objectName; the handlers carry the designed names too. Each handler
+// catches at its boundary and hands errors to the standard error box.
+class TfrmTintwell : public QWidget {
+public:
+    explicit TfrmTintwell(TPlatformServices& platform, QWidget* parent = nullptr);
+    ~TfrmTintwell() override;
+
+    TColor CurrentColor() const noexcept { return FCurrentColor; }
+    const TColorScheme& Scheme() const noexcept { return FScheme; }
+
+    // What the picker button opens; set by start-up once the picker window exists.
+    std::function<void()> OnShowPicker;
+
+    QFrame* Panel1;
+    TImage* Image1;
+    QToolButton* pbColorPicker;
+    QPushButton* Button1;
+    QLabel* Label9;
+    QComboBox* cmbCorrection;
+    QLabel* Label6;
+    TShape* shpAvg;
+    QLabel* Label7;
+    TShape* shpAvgInv;
+    TShape* shpAvgInvCorrected;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label8;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* HTML;
+    TEdit* dfR;
+    TEdit* dfG;
+    TEdit* dfB;
+    TEdit* dfHTML;
+    TEdit* dfRi;
+    TEdit* dfGi;
+    TEdit* dfBi;
+    TEdit* dfHTMLi;
+    TEdit* dfRc;
+    TEdit* dfGc;
+    TEdit* dfBc;
+    TEdit* dfHTMLc;
+    QGroupBox* gbPallette;
+    TShape* shpScheme1;
+    TShape* shpScheme2;
+    TShape* shpScheme3;
+    TShape* shpScheme4;
+    TShape* shpScheme5;
+    QLabel* lblHTML1;
+    QLabel* lblHTML2;
+    QLabel* lblHTML3;
+    QLabel* lblHTML4;
+    QLabel* lblHTML5;
+    QLabel* lblRGB1;
+    QLabel* lblRGB2;
+    QLabel* lblRGB3;
+    QLabel* lblRGB4;
+    QLabel* lblRGB5;
+    THtmlStatusBar* pnlStatusBar;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateComponents();
+    void ConnectHandlers();
+
+    void FormCreate();
+    void FormShow();
+    void ShowColor(TColor color);
+
+    void Button1Click();
+    void dfRExit();
+    void dfGExit();
+    void dfBExit();
+    void ChannelExit(TEdit& field, int channel);
+    void dfHTMLExit();
+    void cmbCorrectionChange();
+    void SwatchMouseUp(const TShape& swatch, Qt::MouseButton button);
+    void pbColorPickerClick();
+    void pnlStatusBarLinkClick(const std::string& target);
+
+    TPlatformServices& FPlatform;
+    TColor FCurrentColor = 0;
+    TColorScheme FScheme{};
+    bool FOpeningImage = false;
+};
+
+} // namespace tintwell
