@@ -9,6 +9,7 @@ TINTWELL_PACKAGES=(
   clang libclang-rt-14-dev                              # libFuzzer for the loaders' fuzz targets
   fonts-liberation2                                     # the window's font (metrics close to the design's)
   xvfb xdotool                                          # the end-to-end tests' X server and input
+  dbus at-spi2-core                                     # their private session bus and accessibility bus
   "$@"                                                  # what the caller needs besides
 )
 

@@ -10,6 +10,7 @@
 
 #include "colour/colour.h"
 #include "colour/readouts.h"
+#include "e2e/atspi.h"
 #include "e2e/x_session.h"
 
 using namespace std::chrono_literals;
@@ -64,6 +65,10 @@ class MainWindowOnX : public ::testing::Test {
 protected:
     void SetUp() override {
         FProgram.setProgram(gProgram);
+        // Qt offers its accessibility tree over AT-SPI only when asked; screen readers ask.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+        FProgram.setProcessEnvironment(environment);
         FProgram.setProcessChannelMode(QProcess::ForwardedChannels);
         FProgram.start();
         ASSERT_TRUE(FProgram.waitForStarted(10000)) << gProgram.toStdString();
@@ -121,6 +126,32 @@ TEST_F(MainWindowOnX, TypingAnHtmlCodeAndTabbingShowsItsColours) {
     screen.copy(FClient).save(gShotFolder + "/main_window_typed.png");
 }
 
+// What a screen reader hears: the names (and the swatches' colour codes) arrive over AT-SPI.
+TEST_F(MainWindowOnX, ScreenReadersGetEveryControlsName) {
+    const auto names = ReadAccessibleNames("Tintwell", 25, 30s);
+    ASSERT_FALSE(names.empty()) << "no application named Tintwell on the accessibility bus";
+    // The column labels carry the same words as the swatches; the swatch is the one described.
+    const auto hasSwatch = [&](const char* name, const char* colour) {
+        const auto [first, last] = names.equal_range(name);
+        for (auto it = first; it != last; ++it)
+            if (it->second == colour)
+                return true;
+        return false;
+    };
+    for (const char* field : {"Red original", "Green original", "Blue original", "HTML original", "Red inverse",
+                              "Green inverse", "Blue inverse", "HTML inverse", "Red corrected", "Green corrected",
+                              "Blue corrected", "HTML corrected", "Open Image"})
+        EXPECT_EQ(names.count(field), 1U) << field;
+    EXPECT_TRUE(hasSwatch("original average", "#808080"));
+    EXPECT_TRUE(hasSwatch("inverse", "#7F7F7F"));
+    EXPECT_TRUE(hasSwatch("corrected", "#FFFFFF"));
+    const char* const schemes[5] = {"#CCCCCC", "#808080", "#CCCCCC", "#808080", "#808080"};
+    for (int i = 0; i < 5; ++i) {
+        const std::string name = "Palette " + std::to_string(i + 1);
+        EXPECT_TRUE(hasSwatch(name.c_str(), schemes[i])) << name;
+    }
+}
+
 } // namespace
 } // namespace tintwell::test
 
@@ -134,6 +165,11 @@ int main(int argc, char** argv) {
     tintwell::test::gShotFolder = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(tintwell::test::gShotFolder);
 
+    tintwell::test::TSessionBus session;
+    if (!session.Started()) {
+        std::fprintf(stderr, "dbus-daemon did not start\n");
+        return 1;
+    }
     tintwell::test::TXServer server;
     if (server.Display().isEmpty()) {
         std::fprintf(stderr, "Xvfb did not start\n");
