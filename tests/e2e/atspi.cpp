@@ -96,6 +96,9 @@ std::multimap<QString, QString> ReadAccessibleNames(const QString& applicationNa
     const QDBusReply<QString> address = launcher.call("GetAddress");
     if (!address.isValid())
         return {};
+    struct TDisconnect {
+        ~TDisconnect() { QDBusConnection::disconnectFromBus("tintwell-e2e-a11y"); }
+    } disconnect;
     const QDBusConnection bus = QDBusConnection::connectToBus(address.value(), "tintwell-e2e-a11y");
     const TAccessibleRef desktop{"org.a11y.atspi.Registry", QDBusObjectPath("/org/a11y/atspi/accessible/root")};
 
