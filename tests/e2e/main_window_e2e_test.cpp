@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QThread>
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -124,6 +125,32 @@ TEST_F(MainWindowOnX, TypingAnHtmlCodeAndTabbingShowsItsColours) {
     const QImage screen = WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), expected); }, 20s);
     ExpectSwatches(screen, typed);
     screen.copy(FClient).save(gShotFolder + "/main_window_typed.png");
+}
+
+// Alt+O opens the real open dialog over the window; Esc cancels it and nothing changes.
+TEST_F(MainWindowOnX, AltOOpensTheDialogAndEscCancelsIt) {
+    const auto gray = ExpectedSwatches(RGB(128, 128, 128));
+    WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), gray); }, 20s);
+    const QString window = QString::number(FWindow);
+    XDoTool({"windowfocus", "--sync", window});
+    XDoTool({"key", "--window", window, "alt+o"});
+    const unsigned long dialog = WaitForWindow("Open", 20s);
+    ASSERT_NE(dialog, 0UL) << "Alt+O opened no dialog";
+    // Mapped is not yet painted: wait until the dialog's area shows something else than the window.
+    const QRect area = WindowGeometry(dialog);
+    const QImage under = GrabScreen().copy(area);
+    QImage shown = WaitForScreen([&](const QImage& s) { return s.copy(area) != under; }, 20s).copy(area);
+    QThread::msleep(300); // let the file list settle for the picture
+    shown = GrabScreen().copy(area);
+    shown.save(gShotFolder + "/open_dialog.png");
+    XDoTool({"windowfocus", "--sync", QString::number(dialog)});
+    XDoTool({"key", "--window", QString::number(dialog), "Escape"});
+    QImage screen;
+    for (int i = 0; i < 100 && XDoTool({"search", "--onlyvisible", "--name", "^Open$"}).size() > 0; ++i)
+        QThread::msleep(100);
+    EXPECT_TRUE(XDoTool({"search", "--onlyvisible", "--name", "^Open$"}).isEmpty()) << "Esc left the dialog open";
+    screen = WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), gray); }, 20s);
+    ExpectSwatches(screen, RGB(128, 128, 128));
 }
 
 // What a screen reader hears: the names (and the swatches' colour codes) arrive over AT-SPI.

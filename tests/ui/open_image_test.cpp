@@ -69,14 +69,6 @@ TEST_F(OpenImage, OffersTheRegisteredFormatsAllFirst) {
     EXPECT_TRUE(FPlatform.LastPreview) << "the dialog gets a picture pane";
 }
 
-TEST_F(OpenImage, AltOOpensTheDialog) {
-    FForm->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(FForm.get()));
-    FForm->dfR->setFocus();
-    QTest::keyClick(FForm.get(), Qt::Key_O, Qt::AltModifier);
-    EXPECT_EQ(FPlatform.Dialogs, 1);
-}
-
 TEST_F(OpenImage, CancelChangesNothing) {
     Open("teal.bmp");
     FPlatform.ChosenFile.reset();
