@@ -164,7 +164,13 @@ std::optional<std::string> TQtPlatformServices::OpenPictureDialog(QWidget* paren
                                                                    const std::vector<TFileFilterRow>& filter,
                                                                    const TFilePreviewProvider& preview) {
     TOpenPictureDialog dialog(parent, filter, preview);
-    if (dialog.exec() != QDialog::Accepted)
+    // Like a dialog component that lives with its window, the next Open offers the type the user
+    // chose last time.
+    if (FLastFilterRow < filter.size())
+        dialog.SelectFilterRow(FLastFilterRow);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    FLastFilterRow = dialog.FilterRow().value_or(0);
+    if (!accepted)
         return std::nullopt;
     return dialog.ChosenFile();
 }

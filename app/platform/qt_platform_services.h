@@ -36,6 +36,7 @@ public:
 
 private:
     int FBusyDepth = 0;
+    std::size_t FLastFilterRow = 0;
 };
 
 } // namespace tintwell

@@ -20,7 +20,7 @@ using test::TempDir;
 
 // A 5 x 3 bitmap of one colour: its average is each channel plus one (255 stays).
 std::vector<std::uint8_t> UniformBmp(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    test::TBmpSpec recipe;
+    test::TBmpRecipe recipe;
     recipe.Pixel = [r, g, b](int, int, std::uint8_t rgb[3]) {
         rgb[0] = r;
         rgb[1] = g;
@@ -80,7 +80,7 @@ TEST_F(ImageCommands, StatsDefaultsToTheThreeChannels) {
 }
 
 TEST_F(ImageCommands, StatsPrintsRealsWithSeventeenDigits) {
-    test::TBmpSpec recipe; // the default recipe's red levels 1, 41, 81, 121, 161 in every row
+    test::TBmpRecipe recipe; // the default recipe's red levels 1, 41, 81, 121, 161 in every row
     const std::string path = dir.Write("ramp.bmp", test::MakeBmp(recipe));
     const Result r = RunWith({"stats", "--plane", "red", "--json", path});
     // sqrt(48000 / 14) as "%.17g" writes it (the 17th digit is a trailing zero, dropped).
@@ -111,7 +111,7 @@ TEST_F(ImageCommands, HistogramCountsEveryPixel) {
 }
 
 TEST_F(ImageCommands, InfoNamesTheClassAndItsParticulars) {
-    test::TJpegSpec recipe;
+    test::TJpegRecipe recipe;
     recipe.Kind = test::TJpegKind::Grayscale;
     recipe.Progressive = true;
     const std::string jpeg = dir.Write("photo.jpeg", test::MakeJpeg(recipe));

@@ -10,7 +10,6 @@
 #include <memory>
 
 #include "colour/colour.h"
-#include "colour/readouts.h"
 #include "e2e/atspi.h"
 #include "e2e/x_session.h"
 
@@ -43,15 +42,23 @@ const TSwatchPoint kSchemes[5] = {{"shpScheme1", kPaletteOrigin + QPoint(38, 51)
                                   {"shpScheme4", kPaletteOrigin + QPoint(332, 51)},
                                   {"shpScheme5", kPaletteOrigin + QPoint(430, 51)}};
 
-// Every swatch of the window against the readouts of one colour.
-std::vector<std::pair<const TSwatchPoint*, QRgb>> ExpectedSwatches(TColor color) {
-    const TColorReadouts readouts = ComputeReadouts(color, TGrayCorrectionMode::gcMaximized);
-    std::vector<std::pair<const TSwatchPoint*, QRgb>> expected = {{&kAvg, ToQRgb(readouts.Current)},
-                                                                  {&kAvgInv, ToQRgb(readouts.Inverse)},
-                                                                  {&kAvgInvCorrected, ToQRgb(readouts.Corrected)}};
-    const auto schemes = readouts.Scheme.Schemes();
-    for (std::size_t i = 0; i < 5; ++i)
-        expected.emplace_back(&kSchemes[i], ToQRgb(schemes[i]));
+// The eight swatch colours of one current colour in "Maximized" mode: original, inverse,
+// corrected, then the palette. Written out (as tintwell-cli show prints them), so that this test
+// checks the window against known values rather than against the code it runs.
+struct TSwatchColours {
+    const char* Codes[8];
+};
+const TSwatchColours kMidGray{{"#808080", "#7F7F7F", "#FFFFFF", "#CCCCCC", "#808080", "#CCCCCC", "#808080", "#808080"}};
+const TSwatchColours kTyped{{"#3C9F4E", "#C360B1", "#FF9CED", "#59EB74", "#6B9E3C", "#9FEB59", "#616161", "#9E9E9E"}};
+// The average of a plain RGB(50, 100, 150) image: one level above in each channel.
+const TSwatchColours kPlainImage{{"#336597", "#CC9A68", "#FFCD9B", "#4D98E3", "#968633", "#E3B14D", "#696969", "#969696"}};
+
+std::vector<std::pair<const TSwatchPoint*, QRgb>> ExpectedSwatches(const TSwatchColours& colours) {
+    const TSwatchPoint* const points[8] = {&kAvg, &kAvgInv, &kAvgInvCorrected, &kSchemes[0],
+                                           &kSchemes[1], &kSchemes[2], &kSchemes[3], &kSchemes[4]};
+    std::vector<std::pair<const TSwatchPoint*, QRgb>> expected;
+    for (int i = 0; i < 8; ++i)
+        expected.emplace_back(points[i], ToQRgb(HTMLToColor(colours.Codes[i])));
     return expected;
 }
 
@@ -84,8 +91,8 @@ protected:
         FProgram.waitForFinished(5000);
     }
 
-    void ExpectSwatches(const QImage& screen, TColor color) {
-        for (const auto& [swatch, rgb] : ExpectedSwatches(color))
+    void ExpectSwatches(const QImage& screen, const TSwatchColours& colours) {
+        for (const auto& [swatch, rgb] : ExpectedSwatches(colours))
             EXPECT_EQ(HexOf(screen.pixel(FClient.topLeft() + swatch->Point)), HexOf(rgb)) << swatch->Name;
     }
 
@@ -101,15 +108,15 @@ TEST_F(MainWindowOnX, OpensCentredWithTheDesignedClientSize) {
 }
 
 TEST_F(MainWindowOnX, StartsWithMidGrayAndItsDerivedColours) {
-    const auto expected = ExpectedSwatches(RGB(128, 128, 128));
+    const auto expected = ExpectedSwatches(kMidGray);
     const QImage screen = WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), expected); }, 20s);
     EXPECT_EQ(HexOf(screen.pixel(FClient.topLeft() + kAvg.Point)), "#808080");
-    ExpectSwatches(screen, RGB(128, 128, 128));
+    ExpectSwatches(screen, kMidGray);
     screen.copy(FClient).save(gShotFolder + "/main_window_start.png");
 }
 
 TEST_F(MainWindowOnX, TypingAnHtmlCodeAndTabbingShowsItsColours) {
-    WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), ExpectedSwatches(RGB(128, 128, 128))); }, 20s);
+    WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), ExpectedSwatches(kMidGray)); }, 20s);
     const QString window = QString::number(FWindow);
     XDoTool({"windowfocus", "--sync", window});
     // Into dfHTML (53, 472; 60 x 21), replace its text, leave it with Tab.
@@ -120,16 +127,15 @@ TEST_F(MainWindowOnX, TypingAnHtmlCodeAndTabbingShowsItsColours) {
     XDoTool({"type", "--window", window, "--delay", "20", "3c9f4e"});
     XDoTool({"key", "--window", window, "Tab"});
 
-    const TColor typed = RGB(0x3C, 0x9F, 0x4E);
-    const auto expected = ExpectedSwatches(typed);
+    const auto expected = ExpectedSwatches(kTyped);
     const QImage screen = WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), expected); }, 20s);
-    ExpectSwatches(screen, typed);
+    ExpectSwatches(screen, kTyped);
     screen.copy(FClient).save(gShotFolder + "/main_window_typed.png");
 }
 
 // Alt+O opens the real open dialog over the window; Esc cancels it and nothing changes.
 TEST_F(MainWindowOnX, AltOOpensTheDialogAndEscCancelsIt) {
-    const auto gray = ExpectedSwatches(RGB(128, 128, 128));
+    const auto gray = ExpectedSwatches(kMidGray);
     WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), gray); }, 20s);
     const QString window = QString::number(FWindow);
     XDoTool({"windowfocus", "--sync", window});
@@ -150,7 +156,70 @@ TEST_F(MainWindowOnX, AltOOpensTheDialogAndEscCancelsIt) {
         QThread::msleep(100);
     EXPECT_TRUE(XDoTool({"search", "--onlyvisible", "--name", "^Open$"}).isEmpty()) << "Esc left the dialog open";
     screen = WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), gray); }, 20s);
-    ExpectSwatches(screen, RGB(128, 128, 128));
+    ExpectSwatches(screen, kMidGray);
+}
+
+// The whole road through the real dialog: type a file name, press Enter, see the picture and its
+// average colour.
+TEST_F(MainWindowOnX, OpeningAnImageShowsItAndItsAverageColour) {
+    const QString file = QDir(gShotFolder).filePath("plain.bmp");
+    QImage plain(200, 100, QImage::Format_RGB888);
+    plain.fill(QColor(50, 100, 150));
+    ASSERT_TRUE(plain.save(file, "BMP"));
+    const auto gray = ExpectedSwatches(kMidGray);
+    WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), gray); }, 20s);
+    const QString window = QString::number(FWindow);
+    XDoTool({"windowfocus", "--sync", window});
+    XDoTool({"key", "--window", window, "alt+o"});
+    const unsigned long dialog = WaitForWindow("Open", 20s);
+    ASSERT_NE(dialog, 0UL);
+    XDoTool({"windowfocus", "--sync", QString::number(dialog)});
+    XDoTool({"type", "--window", QString::number(dialog), "--delay", "10", file});
+    XDoTool({"key", "--window", QString::number(dialog), "Return"});
+
+    const auto expected = ExpectedSwatches(kPlainImage);
+    // The 200 x 100 picture sits at its own size in the middle of the 476 x 316 preview.
+    const QPoint pictureCentre = FClient.topLeft() + QPoint(16 + 2 + 238, 15 + 2 + 158);
+    const QImage screen = WaitForScreen(
+        [&](const QImage& s) {
+            return SwatchesShow(s, FClient.topLeft(), expected) && s.pixel(pictureCentre) == qRgb(50, 100, 150);
+        },
+        20s);
+    ExpectSwatches(screen, kPlainImage);
+    EXPECT_EQ(HexOf(screen.pixel(pictureCentre)), "#326496");
+    screen.copy(FClient).save(gShotFolder + "/main_window_image.png");
+}
+
+// A channel text that is no whole number reaches the real error box once; closing it leaves the
+// text for correction and opens no second box.
+TEST_F(MainWindowOnX, AConversionErrorShowsOneBoxAndKeepsTheText) {
+    WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), ExpectedSwatches(kMidGray)); }, 20s);
+    const QString window = QString::number(FWindow);
+    XDoTool({"windowfocus", "--sync", window});
+    const QPoint field = FClient.topLeft() + QPoint(53 + 30, 392 + 10); // dfR
+    XDoTool({"mousemove", "--sync", QString::number(field.x()), QString::number(field.y())});
+    XDoTool({"click", "1"});
+    XDoTool({"key", "--window", window, "ctrl+a"});
+    XDoTool({"type", "--window", window, "--delay", "20", "1.0"});
+    XDoTool({"key", "--window", window, "Tab"});
+    const unsigned long box = WaitForWindow("Tintwell", 20s);
+    ASSERT_NE(box, 0UL) << "no error box";
+    QThread::msleep(300); // a second box, if any, would open now
+    EXPECT_EQ(XDoTool({"search", "--onlyvisible", "--name", "^Tintwell$"}).split('\n').size(), 1);
+    const QRect area = WindowGeometry(box);
+    GrabScreen().copy(area).save(gShotFolder + "/error_box.png");
+    // OK sits in the box's lower right corner; a real click there closes it whatever holds the
+    // keyboard focus (with no window manager, nothing hands it to the box reliably).
+    const QPoint ok = area.bottomRight() - QPoint(56, 20);
+    XDoTool({"mousemove", "--sync", QString::number(ok.x()), QString::number(ok.y())});
+    XDoTool({"click", "1"});
+    for (int i = 0; i < 100 && !XDoTool({"search", "--onlyvisible", "--name", "^Tintwell$"}).isEmpty(); ++i)
+        QThread::msleep(100);
+    EXPECT_TRUE(XDoTool({"search", "--onlyvisible", "--name", "^Tintwell$"}).isEmpty()) << "a box is still open";
+    // The text stays; the colour is unchanged.
+    const QImage screen = WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), ExpectedSwatches(kMidGray)); }, 5s);
+    ExpectSwatches(screen, kMidGray);
+    screen.copy(FClient).save(gShotFolder + "/main_window_after_error.png");
 }
 
 // What a screen reader hears: the names (and the swatches' colour codes) arrive over AT-SPI.

@@ -14,7 +14,7 @@ namespace tintwell {
 namespace {
 
 using test::TBmpKind;
-using test::TBmpSpec;
+using test::TBmpRecipe;
 using test::TempDir;
 
 struct BmpCase {
@@ -41,7 +41,7 @@ class BmpKinds : public ::testing::TestWithParam<BmpCase> {};
 
 // Every kind must arrive, after the 24-bit conversion, with each pixel where the file put it.
 TEST_P(BmpKinds, LoadAndConvertTo24BitKeepEveryPixel) {
-    TBmpSpec recipe;
+    TBmpRecipe recipe;
     recipe.Kind = GetParam().kind;
     recipe.TopDown = GetParam().topDown;
     if (recipe.Kind == TBmpKind::Indexed1) {
@@ -120,7 +120,7 @@ TEST(TBitmap, DeclaredSizesPastTheLimitAreRefusedBeforeAllocating) {
 
 TEST(TBitmap, ImagesPastQtsDefaultAllocationLimitLoad) {
     // 5800 x 5800 at 16 bits: Qt decodes into 32 bits, 134 MB, past its own 128 MB default.
-    TBmpSpec recipe;
+    TBmpRecipe recipe;
     recipe.Width = 5800;
     recipe.Height = 5800;
     recipe.Kind = TBmpKind::Rgb16;

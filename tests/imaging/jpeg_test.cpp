@@ -21,10 +21,10 @@ namespace {
 using test::MakeJpeg;
 using test::TempDir;
 using test::TJpegKind;
-using test::TJpegSpec;
+using test::TJpegRecipe;
 
-TJpegSpec Flat(int r, int g, int b, TJpegKind kind = TJpegKind::Colour) {
-    TJpegSpec recipe;
+TJpegRecipe Flat(int r, int g, int b, TJpegKind kind = TJpegKind::Colour) {
+    TJpegRecipe recipe;
     recipe.Kind = kind;
     recipe.Pixel = [r, g, b](int, int, std::uint8_t rgb[3]) {
         rgb[0] = static_cast<std::uint8_t>(r);
@@ -70,7 +70,7 @@ const HeaderCase kHeaders[] = {
 class JpegHeaders : public ::testing::TestWithParam<HeaderCase> {};
 
 TEST_P(JpegHeaders, LoadReadsTheHeaderOnly) {
-    TJpegSpec recipe = Flat(10, 20, 30, GetParam().kind);
+    TJpegRecipe recipe = Flat(10, 20, 30, GetParam().kind);
     recipe.Width = 33;
     recipe.Height = 17;
     recipe.Progressive = GetParam().progressive;
@@ -130,8 +130,8 @@ std::set<QRgb> DistinctColours(const QImage& image) {
     return colours;
 }
 
-TJpegSpec Ramp(TJpegKind kind) {
-    TJpegSpec recipe;
+TJpegRecipe Ramp(TJpegKind kind) {
+    TJpegRecipe recipe;
     recipe.Kind = kind;
     recipe.Width = 256;
     recipe.Height = 8;
@@ -229,7 +229,7 @@ TEST(TJPEGImage, SizeLimitAppliesBeforeDecoding) {
 }
 
 TEST(TJPEGImage, PreviewDecodeUsesTheSmallestScaleThatCovers) {
-    TJpegSpec recipe = Ramp(TJpegKind::Colour);
+    TJpegRecipe recipe = Ramp(TJpegKind::Colour);
     TJPEGImage image = Load(MakeJpeg(recipe));
     EXPECT_EQ(image.DecodeForPreview(QSize(64, 2)).size(), QSize(64, 2));
     EXPECT_EQ(image.DecodeForPreview(QSize(100, 4)).size(), QSize(128, 4));

@@ -24,7 +24,7 @@ int BitCount(TBmpKind kind) {
     }
 }
 
-std::vector<std::uint8_t> PixelData(const TBmpSpec& s) {
+std::vector<std::uint8_t> PixelData(const TBmpRecipe& s) {
     std::vector<std::uint8_t> data;
     const int bits = BitCount(s.Kind);
     for (int i = 0; i < s.Height; ++i) {
@@ -77,7 +77,7 @@ std::vector<std::uint8_t> PixelData(const TBmpSpec& s) {
 
 } // namespace
 
-std::vector<std::uint8_t> MakeBmp(const TBmpSpec& s) {
+std::vector<std::uint8_t> MakeBmp(const TBmpRecipe& s) {
     const int bits = BitCount(s.Kind);
     const bool indexed = bits <= 8;
     const std::uint32_t paletteBytes = indexed ? static_cast<std::uint32_t>(s.Palette.size() * 4) : 0;

@@ -8,7 +8,7 @@ namespace tintwell::test {
 
 enum class TBmpKind { Rgb24, Rgb16, Rgb32, Indexed1, Indexed4, Indexed8, Rle4, Rle8 };
 
-struct TBmpSpec {
+struct TBmpRecipe {
     int Width = 5; // not a multiple of four: rows carry padding
     int Height = 3;
     TBmpKind Kind = TBmpKind::Rgb24;
@@ -25,6 +25,6 @@ struct TBmpSpec {
 };
 
 // A BMP file with a BITMAPINFOHEADER, written byte by byte.
-std::vector<std::uint8_t> MakeBmp(const TBmpSpec& recipe);
+std::vector<std::uint8_t> MakeBmp(const TBmpRecipe& recipe);
 
 } // namespace tintwell::test

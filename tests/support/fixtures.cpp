@@ -24,7 +24,7 @@ std::vector<TFixtureFile> BmpFixtures() {
         {"indexed1", TBmpKind::Indexed1}, {"indexed4", TBmpKind::Indexed4}, {"indexed8", TBmpKind::Indexed8},
         {"rle4", TBmpKind::Rle4},         {"rle8", TBmpKind::Rle8}};
     for (const auto& [name, kind] : kinds) {
-        TBmpSpec recipe;
+        TBmpRecipe recipe;
         recipe.Kind = kind;
         if (kind == TBmpKind::Indexed1) {
             recipe.Palette = {0x000000, 0xFFFFFF};
@@ -32,7 +32,7 @@ std::vector<TFixtureFile> BmpFixtures() {
         }
         files.push_back({std::string(name) + ".bmp", MakeBmp(recipe)});
     }
-    TBmpSpec topDown;
+    TBmpRecipe topDown;
     topDown.TopDown = true;
     files.push_back({"rgb24_topdown.bmp", MakeBmp(topDown)});
     return files;
@@ -50,7 +50,7 @@ std::vector<TFixtureFile> IconFixtures() {
 }
 
 std::vector<TFixtureFile> JpegFixtures() {
-    TJpegSpec gradient;
+    TJpegRecipe gradient;
     gradient.Width = 48;
     gradient.Height = 32;
     gradient.Pixel = [](int x, int y, std::uint8_t rgb[3]) {
@@ -58,11 +58,11 @@ std::vector<TFixtureFile> JpegFixtures() {
         rgb[1] = static_cast<std::uint8_t>(y * 7);
         rgb[2] = static_cast<std::uint8_t>(255 - x * 3);
     };
-    TJpegSpec progressive = gradient;
+    TJpegRecipe progressive = gradient;
     progressive.Progressive = true;
-    TJpegSpec gray = gradient;
+    TJpegRecipe gray = gradient;
     gray.Kind = TJpegKind::Grayscale;
-    TJpegSpec cmyk = gradient;
+    TJpegRecipe cmyk = gradient;
     cmyk.Kind = TJpegKind::AdobeCmyk;
     return {{"colour.jpg", MakeJpeg(gradient)},
             {"progressive.jpg", MakeJpeg(progressive)},

@@ -9,7 +9,7 @@
 
 namespace tintwell::test {
 
-std::vector<std::uint8_t> MakeJpeg(const TJpegSpec& recipe) {
+std::vector<std::uint8_t> MakeJpeg(const TJpegRecipe& recipe) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr errors;
     cinfo.err = jpeg_std_error(&errors); // the specs are ours and valid: an error here is a test bug

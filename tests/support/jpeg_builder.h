@@ -8,7 +8,7 @@ namespace tintwell::test {
 
 enum class TJpegKind { Colour, Grayscale, Cmyk, AdobeCmyk };
 
-struct TJpegSpec {
+struct TJpegRecipe {
     int Width = 16;
     int Height = 16;
     TJpegKind Kind = TJpegKind::Colour;
@@ -23,6 +23,6 @@ struct TJpegSpec {
 };
 
 // A JPEG file made with libjpeg in memory.
-std::vector<std::uint8_t> MakeJpeg(const TJpegSpec& recipe);
+std::vector<std::uint8_t> MakeJpeg(const TJpegRecipe& recipe);
 
 } // namespace tintwell::test

@@ -105,7 +105,7 @@ void Check(bool ok, const TMemoryFile& file, const char* what) {
 
 // The bits of samples [first, first + count) of every pixel of one contiguous row, as a row of
 // their own. Only whole bytes per sample are cut out; sub-byte planes are not needed by the tests.
-std::vector<std::uint8_t> Plane(const TTiffSpec& recipe, const std::uint8_t* row, int sample) {
+std::vector<std::uint8_t> Plane(const TTiffRecipe& recipe, const std::uint8_t* row, int sample) {
     const int bytesPerSample = recipe.BitsPerSample / 8;
     std::vector<std::uint8_t> plane(static_cast<std::size_t>(recipe.Width * bytesPerSample));
     for (int x = 0; x < recipe.Width; ++x)
@@ -115,10 +115,10 @@ std::vector<std::uint8_t> Plane(const TTiffSpec& recipe, const std::uint8_t* row
     return plane;
 }
 
-void WritePage(TIFF* tif, const TMemoryFile& file, const TTiffSpec& recipe) {
+void WritePage(TIFF* tif, const TMemoryFile& file, const TTiffRecipe& recipe) {
     const std::size_t rowBytes = RowBytes(recipe);
     if (recipe.Pixels.size() != rowBytes * static_cast<std::size_t>(recipe.Height))
-        throw std::logic_error("TTiffSpec: Pixels must hold Height rows of RowBytes bytes");
+        throw std::logic_error("TTiffRecipe: Pixels must hold Height rows of RowBytes bytes");
     Check(TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(recipe.Width)) != 0, file, "width");
     Check(TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(recipe.Height)) != 0, file,
           "length");
@@ -167,7 +167,7 @@ void WritePage(TIFF* tif, const TMemoryFile& file, const TTiffSpec& recipe) {
         const std::size_t pixelBits = static_cast<std::size_t>(recipe.SamplesPerPixel * recipe.BitsPerSample);
         if (recipe.PlanarConfig != 1 || recipe.TileWidth % 16 != 0 || (pixelBits % 8 != 0 && 8 % pixelBits != 0))
             throw std::logic_error(
-                "TTiffSpec: tiles are interleaved, 16k wide, whole or byte-dividing pixels");
+                "TTiffRecipe: tiles are interleaved, 16k wide, whole or byte-dividing pixels");
         Check(TIFFSetField(tif, TIFFTAG_TILEWIDTH, static_cast<std::uint32_t>(recipe.TileWidth)) != 0, file,
               "tile width");
         Check(TIFFSetField(tif, TIFFTAG_TILELENGTH, static_cast<std::uint32_t>(recipe.TileHeight)) != 0, file,
@@ -225,14 +225,14 @@ void PutU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
 
 } // namespace
 
-std::size_t RowBytes(const TTiffSpec& recipe) {
+std::size_t RowBytes(const TTiffRecipe& recipe) {
     return (static_cast<std::size_t>(recipe.Width) * static_cast<std::size_t>(recipe.SamplesPerPixel) *
                 static_cast<std::size_t>(recipe.BitsPerSample) +
             7) /
            8;
 }
 
-std::vector<std::uint8_t> PackPixels(const TTiffSpec& recipe, const TSampleFunction& sample) {
+std::vector<std::uint8_t> PackPixels(const TTiffRecipe& recipe, const TSampleFunction& sample) {
     const std::size_t rowBytes = RowBytes(recipe);
     std::vector<std::uint8_t> pixels(rowBytes * static_cast<std::size_t>(recipe.Height), 0);
     const auto bits = static_cast<std::size_t>(recipe.BitsPerSample);
@@ -259,16 +259,16 @@ std::vector<std::uint8_t> PackPixels(const TTiffSpec& recipe, const TSampleFunct
     return pixels;
 }
 
-TTiffSpec WithPixels(TTiffSpec recipe, const TSampleFunction& sample) {
+TTiffRecipe WithPixels(TTiffRecipe recipe, const TSampleFunction& sample) {
     recipe.Pixels = PackPixels(recipe, sample);
     return recipe;
 }
 
-std::vector<std::uint8_t> MakeTiff(const std::vector<TTiffSpec>& pages, bool bigEndian) {
+std::vector<std::uint8_t> MakeTiff(const std::vector<TTiffRecipe>& pages, bool bigEndian) {
     TMemoryFile file;
     {
         TTiffPtr tif = OpenMemory(file, bigEndian ? "wb" : "wl");
-        for (const TTiffSpec& page : pages)
+        for (const TTiffRecipe& page : pages)
             WritePage(tif.get(), file, page);
     }
     if (!file.Error.empty())
@@ -276,8 +276,8 @@ std::vector<std::uint8_t> MakeTiff(const std::vector<TTiffSpec>& pages, bool big
     return std::move(file.Bytes);
 }
 
-std::vector<std::uint8_t> MakeTiff(const TTiffSpec& page, bool bigEndian) {
-    return MakeTiff(std::vector<TTiffSpec>{page}, bigEndian);
+std::vector<std::uint8_t> MakeTiff(const TTiffRecipe& page, bool bigEndian) {
+    return MakeTiff(std::vector<TTiffRecipe>{page}, bigEndian);
 }
 
 std::vector<std::uint8_t> MakeRawTiff(const TRawTiff& tiff) {
@@ -348,8 +348,8 @@ std::vector<std::vector<std::uint8_t>> ReadRawStrips(const std::vector<std::uint
     return strips;
 }
 
-TTiffSpec Page(int width, int height, int bits, int samples, int photometric, int compression) {
-    TTiffSpec recipe;
+TTiffRecipe Page(int width, int height, int bits, int samples, int photometric, int compression) {
+    TTiffRecipe recipe;
     recipe.Width = width;
     recipe.Height = height;
     recipe.BitsPerSample = bits;

@@ -8,7 +8,7 @@
 namespace tintwell::test {
 
 // One page that libtiff writes: every tag it supports, every codec it was built with.
-struct TTiffSpec {
+struct TTiffRecipe {
     int Width = 8;
     int Height = 6;
     int BitsPerSample = 8;
@@ -38,22 +38,22 @@ struct TTiffSpec {
 // A TIFF file with one page per recipe, written by libtiff into memory, little-endian unless asked
 // otherwise. Raises std::runtime_error with libtiff's message when it refuses a recipe.
 // A page of the given geometry and tags, with the other fields at their defaults.
-TTiffSpec Page(int width, int height, int bits, int samples, int photometric, int compression);
+TTiffRecipe Page(int width, int height, int bits, int samples, int photometric, int compression);
 
-std::vector<std::uint8_t> MakeTiff(const std::vector<TTiffSpec>& pages, bool bigEndian = false);
-std::vector<std::uint8_t> MakeTiff(const TTiffSpec& page, bool bigEndian = false);
+std::vector<std::uint8_t> MakeTiff(const std::vector<TTiffRecipe>& pages, bool bigEndian = false);
+std::vector<std::uint8_t> MakeTiff(const TTiffRecipe& page, bool bigEndian = false);
 
 // The bytes of one row of recipe's layout.
-std::size_t RowBytes(const TTiffSpec& recipe);
+std::size_t RowBytes(const TTiffRecipe& recipe);
 
 // Height rows for recipe with sample s of pixel (x, y) taken from sample(x, y, s), packed as
-// TTiffSpec::Pixels wants them (1, 2, 4, 8 or 16 bits per sample). Only the low BitsPerSample bits of
+// TTiffRecipe::Pixels wants them (1, 2, 4, 8 or 16 bits per sample). Only the low BitsPerSample bits of
 // each value count.
 using TSampleFunction = std::function<std::uint32_t(int x, int y, int sample)>;
-std::vector<std::uint8_t> PackPixels(const TTiffSpec& recipe, const TSampleFunction& sample);
+std::vector<std::uint8_t> PackPixels(const TTiffRecipe& recipe, const TSampleFunction& sample);
 
 // recipe with its Pixels packed from sample.
-TTiffSpec WithPixels(TTiffSpec recipe, const TSampleFunction& sample);
+TTiffRecipe WithPixels(TTiffRecipe recipe, const TSampleFunction& sample);
 
 // A TIFF file put together entry by entry, for what libtiff will not write: missing or
 // contradicting tags, strips that lie. Little-endian, one directory.

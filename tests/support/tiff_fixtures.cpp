@@ -37,7 +37,7 @@ std::vector<std::uint16_t> ColourMap(int entries, bool sixteenBit) {
 
 std::vector<TFixtureFile> TiffFixtures() {
     std::vector<TFixtureFile> files;
-    const auto add = [&files](const char* name, const TTiffSpec& recipe) {
+    const auto add = [&files](const char* name, const TTiffRecipe& recipe) {
         files.push_back({name, MakeTiff(recipe)});
     };
 
@@ -52,66 +52,66 @@ std::vector<TFixtureFile> TiffFixtures() {
     files.push_back(
         {"gray16_big_endian.tif",
          MakeTiff(WithPixels(Page(9, 5, 16, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_LZW), Ramp16), true)});
-    TTiffSpec gray16Tiled =
+    TTiffRecipe gray16Tiled =
         WithPixels(Page(20, 18, 16, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_DEFLATE), Ramp16);
     gray16Tiled.TileWidth = 16;
     gray16Tiled.TileHeight = 16;
     add("gray16_tiled.tif", gray16Tiled);
 
-    TTiffSpec palette4 = WithPixels(Page(11, 6, 4, 1, PHOTOMETRIC_PALETTE, COMPRESSION_PACKBITS), Ramp);
+    TTiffRecipe palette4 = WithPixels(Page(11, 6, 4, 1, PHOTOMETRIC_PALETTE, COMPRESSION_PACKBITS), Ramp);
     palette4.ColourMap = ColourMap(16, false);
     add("palette4_packbits.tif", palette4);
-    TTiffSpec palette8 = WithPixels(Page(11, 6, 8, 1, PHOTOMETRIC_PALETTE, COMPRESSION_LZW), Ramp);
+    TTiffRecipe palette8 = WithPixels(Page(11, 6, 8, 1, PHOTOMETRIC_PALETTE, COMPRESSION_LZW), Ramp);
     palette8.ColourMap = ColourMap(256, true);
     add("palette8_lzw.tif", palette8);
-    TTiffSpec palette2 = WithPixels(Page(11, 6, 2, 1, PHOTOMETRIC_PALETTE, COMPRESSION_NONE), Ramp);
+    TTiffRecipe palette2 = WithPixels(Page(11, 6, 2, 1, PHOTOMETRIC_PALETTE, COMPRESSION_NONE), Ramp);
     palette2.ColourMap = ColourMap(4, true);
     add("palette2_rgba.tif", palette2);
 
-    TTiffSpec predictor = WithPixels(Page(13, 10, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), Ramp);
+    TTiffRecipe predictor = WithPixels(Page(13, 10, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), Ramp);
     predictor.Predictor = PREDICTOR_HORIZONTAL;
     predictor.RowsPerStrip = 3;
     add("rgb24_lzw_predictor2.tif", predictor);
-    TTiffSpec rotated = WithPixels(Page(16, 5, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE), Ramp);
+    TTiffRecipe rotated = WithPixels(Page(16, 5, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE), Ramp);
     rotated.Orientation = ORIENTATION_BOTRIGHT;
     add("rgb24_orientation3.tif", rotated);
-    TTiffSpec rgba = WithPixels(Page(10, 6, 8, 4, PHOTOMETRIC_RGB, COMPRESSION_NONE), Ramp);
+    TTiffRecipe rgba = WithPixels(Page(10, 6, 8, 4, PHOTOMETRIC_RGB, COMPRESSION_NONE), Ramp);
     rgba.ExtraSamples = {EXTRASAMPLE_UNASSALPHA};
     add("rgba32.tif", rgba);
-    TTiffSpec tiled = WithPixels(Page(20, 18, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), Ramp);
+    TTiffRecipe tiled = WithPixels(Page(20, 18, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), Ramp);
     tiled.TileWidth = 16;
     tiled.TileHeight = 16;
     add("rgb24_tiled.tif", tiled);
-    TTiffSpec planar = WithPixels(Page(10, 6, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_PACKBITS), Ramp);
+    TTiffRecipe planar = WithPixels(Page(10, 6, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_PACKBITS), Ramp);
     planar.PlanarConfig = PLANARCONFIG_SEPARATE;
     add("rgb24_planar.tif", planar);
     add("rgb48.tif", WithPixels(Page(7, 5, 16, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE), Ramp16));
 
-    TTiffSpec jpeg = WithPixels(Page(32, 16, 8, 3, PHOTOMETRIC_YCBCR, COMPRESSION_JPEG), Blocks);
+    TTiffRecipe jpeg = WithPixels(Page(32, 16, 8, 3, PHOTOMETRIC_YCBCR, COMPRESSION_JPEG), Blocks);
     jpeg.RowsPerStrip = 16;
     add("rgb_jpeg.tif", jpeg);
-    TTiffSpec jpegGray = WithPixels(Page(24, 16, 8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_JPEG), Blocks);
+    TTiffRecipe jpegGray = WithPixels(Page(24, 16, 8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_JPEG), Blocks);
     jpegGray.RowsPerStrip = 16;
     add("gray8_jpeg.tif", jpegGray);
 
     add("fax_g3_1d.tif",
         WithPixels(Page(40, 12, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX3), Checker));
-    TTiffSpec g3TwoD = WithPixels(Page(40, 12, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX3), Checker);
+    TTiffRecipe g3TwoD = WithPixels(Page(40, 12, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX3), Checker);
     g3TwoD.Group3Options = GROUP3OPT_2DENCODING;
     add("fax_g3_2d.tif", g3TwoD);
     add("fax_g4.tif", WithPixels(Page(40, 12, 1, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_CCITTFAX4), Checker));
-    TTiffSpec faxTiled =
+    TTiffRecipe faxTiled =
         WithPixels(Page(40, 20, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4), Checker);
     faxTiled.TileWidth = 32;
     faxTiled.TileHeight = 16;
     add("fax_g4_tiled.tif", faxTiled);
-    TTiffSpec grayTiled = WithPixels(Page(20, 18, 8, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE), Ramp);
+    TTiffRecipe grayTiled = WithPixels(Page(20, 18, 8, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE), Ramp);
     grayTiled.TileWidth = 16;
     grayTiled.TileHeight = 16;
     add("gray8_tiled_uncompressed.tif", grayTiled);
 
     files.push_back(
-        {"multipage.tif", MakeTiff(std::vector<TTiffSpec>{
+        {"multipage.tif", MakeTiff(std::vector<TTiffRecipe>{
                               WithPixels(Page(8, 4, 8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_NONE), Ramp),
                               WithPixels(Page(5, 3, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), Ramp)})});
     return files;

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QFocusEvent>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -127,10 +128,15 @@ const LayoutCase kLayout[] = {
     {"shpScheme4", "gbPallette", {302, 21, 60, 60}, "", "", Qt::PointingHandCursor},
     {"shpScheme5", "gbPallette", {400, 21, 60, 60}, "", "", Qt::PointingHandCursor},
     {"lblHTML1", "gbPallette", {8, 84, -1, -1}, "1", "", Qt::ArrowCursor},
+    {"lblHTML2", "gbPallette", {106, 84, -1, -1}, "2", "", Qt::ArrowCursor},
     {"lblHTML3", "gbPallette", {204, 84, -1, -1}, "3", "", Qt::ArrowCursor},
+    {"lblHTML4", "gbPallette", {302, 84, -1, -1}, "4", "", Qt::ArrowCursor},
     {"lblHTML5", "gbPallette", {400, 84, -1, -1}, "5", "", Qt::ArrowCursor},
+    {"lblRGB1", "gbPallette", {8, 100, -1, -1}, "1", "", Qt::ArrowCursor},
     {"lblRGB2", "gbPallette", {106, 100, -1, -1}, "2", "", Qt::ArrowCursor},
+    {"lblRGB3", "gbPallette", {204, 100, -1, -1}, "3", "", Qt::ArrowCursor},
     {"lblRGB4", "gbPallette", {302, 100, -1, -1}, "4", "", Qt::ArrowCursor},
+    {"lblRGB5", "gbPallette", {400, 100, -1, -1}, "5", "", Qt::ArrowCursor},
     {"pnlStatusBar", "frmTintwell", {0, 628, 511, 24}, "", "", Qt::ArrowCursor},
 };
 
@@ -166,7 +172,7 @@ TEST_F(MainWindow, HasItsCaptionSizeFontAndCentredPlace) {
     EXPECT_EQ(Form().size(), QSize(511, 652));
     // Centred by the outer size 519 x 686 on the fake's 1920 x 1080 screen.
     EXPECT_EQ(Form().pos(), QPoint(700, 197));
-    EXPECT_EQ(Form().font().family(), "Liberation Sans");
+    EXPECT_EQ(QFontInfo(Form().font()).family(), "Liberation Sans") << "the font is installed and used";
     EXPECT_EQ(Form().font().pixelSize(), 11);
     EXPECT_EQ(Form().cmbCorrection->count(), 3);
     EXPECT_EQ(Form().cmbCorrection->itemText(0), "Maximized");
@@ -174,6 +180,16 @@ TEST_F(MainWindow, HasItsCaptionSizeFontAndCentredPlace) {
     EXPECT_EQ(Form().cmbCorrection->itemText(2), "Partial");
     EXPECT_EQ(Form().cmbCorrection->currentIndex(), 0);
     EXPECT_FALSE(Form().cmbCorrection->isEditable());
+}
+
+TEST_F(MainWindow, PanelsHaveATwoPixelBevelLoweredOutsideRaisedInside) {
+    for (QFrame* frame : {static_cast<QFrame*>(Form().Panel1), static_cast<QFrame*>(Form().pnlStatusBar)}) {
+        SCOPED_TRACE(frame->objectName().toStdString());
+        EXPECT_EQ(frame->frameShape(), QFrame::Box);
+        EXPECT_EQ(frame->frameShadow(), QFrame::Sunken);
+        EXPECT_EQ(frame->frameWidth(), 2);
+    }
+    EXPECT_EQ(Form().Image1->geometry(), Form().Panel1->contentsRect()) << "the preview fills the panel";
 }
 
 TEST_F(MainWindow, CentresOnAnyScreenSize) {
@@ -260,8 +276,12 @@ TEST_F(MainWindow, PressOnARelativeLinkOpensNothing) {
     std::vector<std::string> opened;
     strip.OnLinkClick = [&](const std::string& target) { opened.push_back(target); };
     strip.SetHtml("<p align=\"center\"><a href=\"notes.html\">notes notes notes notes notes</a></p>");
-    for (int x = 0; x < strip.width(); x += 4)
+    int onLink = 0;
+    for (int x = 0; x < strip.width(); x += 4) {
+        onLink += strip.AnchorAt(QPoint(x, 12)) == "notes.html";
         QTest::mousePress(&strip, Qt::LeftButton, Qt::NoModifier, QPoint(x, 12));
+    }
+    EXPECT_GT(onLink, 10) << "the presses landed on the link";
     EXPECT_TRUE(opened.empty());
 }
 

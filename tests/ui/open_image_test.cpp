@@ -4,7 +4,10 @@
 #include <memory>
 
 #include "colour/colour.h"
+#include "imaging/bitmap.h"
 #include "imaging/graphic.h"
+#include "imaging/picture.h"
+#include "stats/average_colour.h"
 #include "app/platform/open_picture_dialog.h"
 #include "support/bmp_builder.h"
 #include "support/fake_platform_services.h"
@@ -21,7 +24,7 @@ using TErrorBox = std::pair<std::string, std::string>;
 // A bitmap of one colour. Its average lies one level above that colour in each channel: the
 // half-count level is the first level with half of the samples strictly below it.
 std::vector<std::uint8_t> PlainBmp(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    TBmpSpec recipe;
+    TBmpRecipe recipe;
     recipe.Width = width;
     recipe.Height = height;
     recipe.Pixel = [=](int, int, std::uint8_t rgb[3]) {
@@ -115,7 +118,10 @@ class OpenImageFailure : public OpenImage, public ::testing::WithParamInterface<
 TEST_P(OpenImageFailure, ReportsAndKeepsTheColour) {
     const FailureCase& row = GetParam();
     Open("teal.bmp");
+    int busyUnderTheBox = -1;
+    FPlatform.DuringErrorBox = [&] { busyUnderTheBox = FPlatform.BusyDepth; };
     Open(row.file);
+    EXPECT_EQ(busyUnderTheBox, 0) << "the hourglass is gone before the box shows";
     ASSERT_EQ(FPlatform.ErrorBoxes.size(), 1U);
     EXPECT_EQ(FPlatform.ErrorBoxes[0].first, "Tintwell");
     if (*row.message)
@@ -143,6 +149,39 @@ TEST_F(OpenImage, ASecondClickWhileOpeningIsIgnored) {
     Open("olive.bmp");
     EXPECT_EQ(FPlatform.Dialogs, 2) << "the guard is released afterwards";
 }
+
+// JPEG and TIFF take the same road; the colour is the one the analysis gives for the file on its
+// own, and the preview holds the picture in its own format.
+struct FormatCase {
+    const char* name;
+    std::vector<TFixtureFile> (*fixtures)();
+    const char* previewClass;
+};
+void PrintTo(const FormatCase& row, std::ostream* os) { *os << row.name; }
+const FormatCase kFormats[] = {
+    {"jpeg", JpegFixtures, "TJPEGImage"},
+    {"tiff", TiffFixtures, "TTiffGraphic"},
+};
+class OpenImageFormat : public OpenImage, public ::testing::WithParamInterface<FormatCase> {};
+TEST_P(OpenImageFormat, ShowsThePictureAndItsAverage) {
+    const TFixtureFile fixture = GetParam().fixtures().at(0);
+    WriteFile(FFiles.Path(fixture.Name), fixture.Bytes);
+    TPicture alone;
+    alone.LoadFromFile(FFiles.Path(fixture.Name));
+    TBitmap bitmap;
+    alone.Graphic()->AssignTo(bitmap);
+    bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+    const TColor expected = BitmapAverageColor(bitmap.View());
+    ASSERT_NE(expected, RGB(128, 128, 128)) << "pick a fixture whose colour differs from the start";
+
+    Open(fixture.Name);
+    EXPECT_TRUE(FPlatform.ErrorBoxes.empty());
+    EXPECT_EQ(PreviewClass(), GetParam().previewClass);
+    EXPECT_EQ(FForm->CurrentColor(), expected);
+    EXPECT_FALSE(FForm->Image1->ScaledPicture().isNull()) << "the preview has its picture to paint";
+}
+INSTANTIATE_TEST_SUITE_P(, OpenImageFormat, ::testing::ValuesIn(kFormats),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // ---- the preview
 

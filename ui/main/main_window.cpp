@@ -65,17 +65,17 @@ QIcon PickerGlyph(const QPalette& palette) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QColor ink = palette.color(QPalette::ButtonText);
     painter.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(QPointF(2.0, 11.0), QPointF(8.0, 5.0)); // the tube
+    painter.drawLine(QPointF(2.0, 11.0), QPointF(8.0, 5.0));
     painter.setBrush(ink);
     painter.setPen(Qt::NoPen);
-    painter.drawEllipse(QPointF(9.8, 3.2), 2.4, 2.4);         // the bulb
+    painter.drawEllipse(QPointF(9.8, 3.2), 2.4, 2.4);
     painter.setPen(QPen(ink, 1.4));
-    painter.drawLine(QPointF(6.5, 4.0), QPointF(9.0, 6.5));   // the collar
+    painter.drawLine(QPointF(6.5, 4.0), QPointF(9.0, 6.5));
     painter.end();
     return QIcon(pixmap);
 }
 
-// The bitmap and the busy cursor of one Open Image, released on every way out.
+// The hourglass of one Open Image, restored on every way out, before any error box shows.
 class TBusyCursor {
 public:
     explicit TBusyCursor(TPlatformServices& platform) : FPlatform(platform) { FPlatform.SetBusyCursor(true); }
@@ -114,7 +114,8 @@ TfrmTintwell::~TfrmTintwell() = default;
 void TfrmTintwell::CreateComponents() {
     Panel1 = Make<QFrame>(this, "Panel1");
     Panel1->setGeometry(16, 15, 480, 320);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // A lowered outer and a raised inner bevel: two pixels, inside which Image1 sits at (2, 2).
+    Panel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
     Panel1->setLineWidth(1);
     Panel1->setMidLineWidth(0);
     Image1 = Make<TImage>(Panel1, "Image1");

@@ -58,8 +58,10 @@ bool IsOpenableLinkTarget(std::string_view target) noexcept {
 }
 
 THtmlStatusBar::THtmlStatusBar(QWidget* parent) : QFrame(parent) {
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // The same two-pixel bevel as the preview's panel: lowered outside, raised inside.
+    setFrameStyle(QFrame::Box | QFrame::Sunken);
     setLineWidth(1);
+    setMidLineWidth(0);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
     FDocument.setDocumentMargin(0);

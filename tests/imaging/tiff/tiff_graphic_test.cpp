@@ -39,7 +39,7 @@ using test::ReadRawStrips;
 using test::TempDir;
 using test::TRawEntry;
 using test::TRawTiff;
-using test::TTiffSpec;
+using test::TTiffRecipe;
 using test::WithPixels;
 using F = TDibPixelFormat;
 using K = TTiffCompression;
@@ -171,7 +171,7 @@ std::vector<std::uint16_t> ColourMap(int entries, const std::function<int(int i,
     return map;
 }
 
-std::function<std::vector<std::uint8_t>()> Written(const TTiffSpec& recipe) {
+std::function<std::vector<std::uint8_t>()> Written(const TTiffRecipe& recipe) {
     return [recipe] { return MakeTiff(recipe); };
 }
 
@@ -234,7 +234,7 @@ std::vector<LoadCase> StripCases() {
                      F::Gray256, K::None, levelPicture});
 
     // A 1-bit palette file: its rows are unpacked at their own depth into the 16-colour raster.
-    TTiffSpec palette1 = WithPixels(Page(19, 5, 1, 1, PHOTOMETRIC_PALETTE, 1), checker);
+    TTiffRecipe palette1 = WithPixels(Page(19, 5, 1, 1, PHOTOMETRIC_PALETTE, 1), checker);
     palette1.ColourMap = ColourMap(2, [](int i, int c) {
         const int table[2][3] = {{200, 10, 30}, {5, 250, 90}};
         return table[i][c];
@@ -245,7 +245,7 @@ std::vector<LoadCase> StripCases() {
          }});
 
     const auto map8 = [](int i, int c) { return (i * 67 + c * 85) % 256; };
-    TTiffSpec palette4 = WithPixels(Page(11, 6, 4, 1, PHOTOMETRIC_PALETTE, COMPRESSION_PACKBITS), nibble);
+    TTiffRecipe palette4 = WithPixels(Page(11, 6, 4, 1, PHOTOMETRIC_PALETTE, COMPRESSION_PACKBITS), nibble);
     palette4.ColourMap = ColourMap(16, map8);
     cases.push_back({"palette4_eight_bit_map_packbits", Written(palette4), 11, 6, F::Color16, K::Packbits,
                      [map8](int x, int y) {
@@ -254,7 +254,7 @@ std::vector<LoadCase> StripCases() {
                      }});
 
     const auto map16 = [](int i, int c) { return ((i * 67 + c * 85) % 256) * 256 + (i % 7) * 31; };
-    TTiffSpec palette8 = WithPixels(Page(11, 6, 8, 1, PHOTOMETRIC_PALETTE, COMPRESSION_LZW), level);
+    TTiffRecipe palette8 = WithPixels(Page(11, 6, 8, 1, PHOTOMETRIC_PALETTE, COMPRESSION_LZW), level);
     palette8.ColourMap = ColourMap(256, map16);
     cases.push_back({"palette8_sixteen_bit_map_lzw", Written(palette8), 11, 6, F::Color256, K::LZW,
                      [map16](int x, int y) {
@@ -264,15 +264,15 @@ std::vector<LoadCase> StripCases() {
 
     // 24-bit rows: widths that are and are not a multiple of 4 take the two ways into the raster.
     const auto channel = [](int x, int y, int s) { return Channel(x, y, s); };
-    TTiffSpec predictor = WithPixels(Page(13, 10, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), channel);
+    TTiffRecipe predictor = WithPixels(Page(13, 10, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), channel);
     predictor.Predictor = PREDICTOR_HORIZONTAL;
     predictor.RowsPerStrip = 3;
     cases.push_back(
         {"rgb24_width13_lzw_predictor2", Written(predictor), 13, 10, F::TrueColor, K::LZW, ChannelRgb});
-    TTiffSpec direct = WithPixels(Page(16, 7, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), channel);
+    TTiffRecipe direct = WithPixels(Page(16, 7, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), channel);
     direct.RowsPerStrip = 3;
     cases.push_back({"rgb24_width16_lzw_strips", Written(direct), 16, 7, F::TrueColor, K::LZW, ChannelRgb});
-    TTiffSpec packbits = WithPixels(Page(16, 5, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_PACKBITS), channel);
+    TTiffRecipe packbits = WithPixels(Page(16, 5, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_PACKBITS), channel);
     cases.push_back({"rgb24_width16_packbits_one_strip", Written(packbits), 16, 5, F::TrueColor, K::Packbits,
                      ChannelRgb});
     cases.push_back({"rgb24_width15_zlib",
@@ -280,7 +280,7 @@ std::vector<LoadCase> StripCases() {
                      15, 5, F::TrueColor, K::ZLib, ChannelRgb});
     // 4-bit samples, five to a pixel: 2.5 bytes per pixel round to 2 (half to even), 2 x 4 bits
     // is a plain row depth, and a true-colour raster takes such rows byte for byte.
-    TTiffSpec rgb4 = WithPixels(Page(6, 3, 4, 5, PHOTOMETRIC_RGB, 1),
+    TTiffRecipe rgb4 = WithPixels(Page(6, 3, 4, 5, PHOTOMETRIC_RGB, 1),
                                 [](int x, int y, int s) { return Channel(x, y, s); });
     rgb4.ExtraSamples = {EXTRASAMPLE_UNSPECIFIED, EXTRASAMPLE_UNSPECIFIED};
     const std::vector<std::uint8_t> rgb4Rows = rgb4.Pixels;
@@ -314,12 +314,12 @@ std::vector<LoadCase> ScanlineCases() {
          F::Gray256, K::LZW, levelPicture});
 
     // libtiff hands 16-bit samples over in host order whatever the file's byte order.
-    const TTiffSpec bigEndian =
+    const TTiffRecipe bigEndian =
         WithPixels(Page(9, 5, 16, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_LZW), gray16);
     cases.push_back({"gray16_big_endian_file", [bigEndian] { return MakeTiff(bigEndian, true); }, 9, 5,
                      F::Gray256, K::LZW, levelPicture});
     // Tiled files give the same rows, put together from the tiles.
-    TTiffSpec tiled16 = WithPixels(Page(20, 18, 16, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_DEFLATE), gray16);
+    TTiffRecipe tiled16 = WithPixels(Page(20, 18, 16, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_DEFLATE), gray16);
     tiled16.TileWidth = 16;
     tiled16.TileHeight = 16;
     cases.push_back({"gray16_tiled", Written(tiled16), 20, 18, F::Gray256, K::ZLib, levelPicture});
@@ -328,7 +328,7 @@ std::vector<LoadCase> ScanlineCases() {
     // the word the two samples make in host order is the index.
     const auto first = [](int x, int y) { return static_cast<std::uint8_t>(Level(x, y)); };
     const auto second = [](int x, int y) { return static_cast<std::uint8_t>(Level(x, y) * 3u + 7u); };
-    TTiffSpec twoSamples =
+    TTiffRecipe twoSamples =
         WithPixels(Page(11, 6, 8, 2, PHOTOMETRIC_PALETTE, 1), [first, second](int x, int y, int s) {
             return std::uint32_t{s == 0 ? first(x, y) : second(x, y)};
         });
@@ -351,7 +351,7 @@ std::vector<LoadCase> ScanlineCases() {
         {"fax_g3_1d_white_is_zero",
          Written(WithPixels(Page(40, 12, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX3), checker)), 40,
          12, F::BlackAndWhite, K::CcittGroup3_1D, faxPicture});
-    TTiffSpec twoD = WithPixels(Page(40, 12, 1, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_CCITTFAX3), checker);
+    TTiffRecipe twoD = WithPixels(Page(40, 12, 1, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_CCITTFAX3), checker);
     twoD.Group3Options = GROUP3OPT_2DENCODING;
     cases.push_back(
         {"fax_g3_2d_black_is_zero", Written(twoD), 40, 12, F::BlackAndWhite, K::CcittGroup3_2D, faxPicture});
@@ -363,14 +363,14 @@ std::vector<LoadCase> ScanlineCases() {
         {"fax_modified_huffman",
          Written(WithPixels(Page(40, 12, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTRLE), checker)), 40,
          12, F::BlackAndWhite, K::CcittGroup3_1D, faxPicture});
-    TTiffSpec faxTiled =
+    TTiffRecipe faxTiled =
         WithPixels(Page(40, 20, 1, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_CCITTFAX4), checker);
     faxTiled.TileWidth = 32;
     faxTiled.TileHeight = 16;
     cases.push_back(
         {"fax_g4_tiled", Written(faxTiled), 40, 20, F::BlackAndWhite, K::CcittGroup4, faxPicture});
     // A fax file may leave bits per sample out: it has 1.
-    const TTiffSpec g3 =
+    const TTiffRecipe g3 =
         WithPixels(Page(40, 12, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX3), checker);
     cases.push_back(
         {"fax_without_bits_per_sample",
@@ -387,15 +387,15 @@ std::vector<LoadCase> ScanlineCases() {
 std::vector<LoadCase> RgbaReaderCases() {
     std::vector<LoadCase> cases;
     const auto channel = [](int x, int y, int s) { return Channel(x, y, s); };
-    TTiffSpec rgba = WithPixels(Page(10, 6, 8, 4, PHOTOMETRIC_RGB, 1),
+    TTiffRecipe rgba = WithPixels(Page(10, 6, 8, 4, PHOTOMETRIC_RGB, 1),
                                 [](int x, int y, int s) { return s == 3 ? 255u : Channel(x, y, s); });
     rgba.ExtraSamples = {EXTRASAMPLE_UNASSALPHA};
     cases.push_back({"rgba32", Written(rgba), 10, 6, F::TrueColor, K::None, ChannelRgb});
-    TTiffSpec tiled = WithPixels(Page(20, 18, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), channel);
+    TTiffRecipe tiled = WithPixels(Page(20, 18, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), channel);
     tiled.TileWidth = 16;
     tiled.TileHeight = 16;
     cases.push_back({"rgb24_tiled_lzw", Written(tiled), 20, 18, F::TrueColor, K::LZW, ChannelRgb});
-    TTiffSpec planar = WithPixels(Page(10, 6, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_PACKBITS), channel);
+    TTiffRecipe planar = WithPixels(Page(10, 6, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_PACKBITS), channel);
     planar.PlanarConfig = PLANARCONFIG_SEPARATE;
     cases.push_back({"rgb24_planar_separate", Written(planar), 10, 6, F::TrueColor, K::Packbits, ChannelRgb});
     cases.push_back({"rgb48",
@@ -421,19 +421,19 @@ std::vector<LoadCase> RgbaReaderCases() {
 
     // Gray files through the RGBA reader land on the gray palettes by nearest colour. White-is-zero
     // ones come out of libtiff the right way round and are not inverted again.
-    TTiffSpec gray8 = WithPixels(Page(20, 18, 8, 1, PHOTOMETRIC_MINISBLACK, 1),
+    TTiffRecipe gray8 = WithPixels(Page(20, 18, 8, 1, PHOTOMETRIC_MINISBLACK, 1),
                                  [](int x, int y, int) { return Level(x, y); });
     gray8.TileWidth = 16;
     gray8.TileHeight = 16;
     cases.push_back({"gray8_tiled", Written(gray8), 20, 18, F::Gray256, K::None,
                      [](int x, int y) { return Gray(Level(x, y)); }});
-    TTiffSpec gray4 = WithPixels(Page(20, 18, 4, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_LZW),
+    TTiffRecipe gray4 = WithPixels(Page(20, 18, 4, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_LZW),
                                  [](int x, int y, int) { return 15u - (Level(x, y) & 15u); });
     gray4.TileWidth = 16;
     gray4.TileHeight = 16;
     cases.push_back({"gray4_tiled_white_is_zero", Written(gray4), 20, 18, F::Gray16, K::LZW,
                      [](int x, int y) { return Gray((Level(x, y) & 15u) * 17u); }});
-    TTiffSpec bw = WithPixels(Page(20, 18, 1, 1, PHOTOMETRIC_MINISWHITE, 1),
+    TTiffRecipe bw = WithPixels(Page(20, 18, 1, 1, PHOTOMETRIC_MINISWHITE, 1),
                               [](int x, int y, int) { return Checker(x, y) ? 0u : 1u; });
     bw.TileWidth = 16;
     bw.TileHeight = 16;
@@ -444,7 +444,7 @@ std::vector<LoadCase> RgbaReaderCases() {
         const int table[4][3] = {{10, 20, 30}, {250, 0, 0}, {0, 250, 0}, {0, 0, 250}};
         return table[i][c] * 257;
     };
-    TTiffSpec palette2 = WithPixels(Page(11, 6, 2, 1, PHOTOMETRIC_PALETTE, 1),
+    TTiffRecipe palette2 = WithPixels(Page(11, 6, 2, 1, PHOTOMETRIC_PALETTE, 1),
                                     [](int x, int y, int) { return Level(x, y) & 3u; });
     palette2.ColourMap = ColourMap(4, levels);
     cases.push_back(
@@ -458,21 +458,21 @@ std::vector<LoadCase> RgbaReaderCases() {
         return Rgb{static_cast<int>(Block(x, y, 0)), static_cast<int>(Block(x, y, 1)),
                    static_cast<int>(Block(x, y, 2))};
     };
-    TTiffSpec ycbcr = WithPixels(Page(32, 16, 8, 3, PHOTOMETRIC_YCBCR, COMPRESSION_JPEG), block);
+    TTiffRecipe ycbcr = WithPixels(Page(32, 16, 8, 3, PHOTOMETRIC_YCBCR, COMPRESSION_JPEG), block);
     ycbcr.RowsPerStrip = 16;
     ycbcr.JpegQuality = 95;
     ycbcr.YCbCrSubsampling = 1; // full chroma: block edges stay sharp
     cases.push_back({"rgb_jpeg_ycbcr", Written(ycbcr), 32, 16, F::TrueColor, K::JPEG, blockRgb, 10});
-    TTiffSpec jpegRgb = WithPixels(Page(32, 16, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_JPEG), block);
+    TTiffRecipe jpegRgb = WithPixels(Page(32, 16, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_JPEG), block);
     jpegRgb.RowsPerStrip = 16;
     jpegRgb.JpegQuality = 95;
     cases.push_back({"rgb_jpeg", Written(jpegRgb), 32, 16, F::TrueColor, K::JPEG, blockRgb, 6});
-    TTiffSpec jpegGray = WithPixels(Page(24, 16, 8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_JPEG), block);
+    TTiffRecipe jpegGray = WithPixels(Page(24, 16, 8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_JPEG), block);
     jpegGray.RowsPerStrip = 16;
     jpegGray.JpegQuality = 95;
     cases.push_back({"gray8_jpeg", Written(jpegGray), 24, 16, F::Gray256, K::JPEG,
                      [](int x, int y) { return Gray(Block(x, y, 0)); }, 4});
-    TTiffSpec jpegWhite = WithPixels(Page(24, 16, 8, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_JPEG),
+    TTiffRecipe jpegWhite = WithPixels(Page(24, 16, 8, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_JPEG),
                                      [](int x, int y, int) { return 255u - Block(x, y, 0); });
     jpegWhite.RowsPerStrip = 16;
     jpegWhite.JpegQuality = 95;
@@ -513,37 +513,37 @@ INSTANTIATE_TEST_SUITE_P(, TiffRgbaReader, ::testing::ValuesIn(RgbaReaderCases()
 
 std::vector<LoadCase> OrientationCases() {
     std::vector<LoadCase> cases;
-    const auto oriented = [](TTiffSpec recipe, int orientation) {
+    const auto oriented = [](TTiffRecipe recipe, int orientation) {
         recipe.Orientation = orientation;
         return Written(recipe);
     };
     const auto level = [](int x, int y, int) { return Level(x, y); };
     const auto channel = [](int x, int y, int s) { return Channel(x, y, s); };
-    const TTiffSpec gray8 = WithPixels(Page(7, 5, 8, 1, PHOTOMETRIC_MINISBLACK, 1), level);
+    const TTiffRecipe gray8 = WithPixels(Page(7, 5, 8, 1, PHOTOMETRIC_MINISBLACK, 1), level);
     const auto turned = [](int w, int h, std::function<Rgb(int, int)> f) {
         return [w, h, f](int x, int y) { return f(w - 1 - x, h - 1 - y); };
     };
     const auto gray = [](int x, int y) { return Gray(Level(x, y)); };
     cases.push_back({"strip_gray8_3", oriented(gray8, 3), 7, 5, F::Gray256, K::None, turned(7, 5, gray)});
-    TTiffSpec direct = WithPixels(Page(16, 3, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), channel);
+    TTiffRecipe direct = WithPixels(Page(16, 3, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), channel);
     cases.push_back({"strip_rgb24_width16_3", oriented(direct, 3), 16, 3, F::TrueColor, K::LZW,
                      turned(16, 3, ChannelRgb)});
-    TTiffSpec buffered = WithPixels(Page(13, 4, 8, 3, PHOTOMETRIC_RGB, 1), channel);
+    TTiffRecipe buffered = WithPixels(Page(13, 4, 8, 3, PHOTOMETRIC_RGB, 1), channel);
     cases.push_back({"strip_rgb24_width13_3", oriented(buffered, 3), 13, 4, F::TrueColor, K::None,
                      turned(13, 4, ChannelRgb)});
-    TTiffSpec gray16 = WithPixels(Page(9, 5, 16, 1, PHOTOMETRIC_MINISBLACK, 1),
+    TTiffRecipe gray16 = WithPixels(Page(9, 5, 16, 1, PHOTOMETRIC_MINISBLACK, 1),
                                   [](int x, int y, int) { return Level(x, y) * 256u; });
     cases.push_back({"sixteen_bit_3", oriented(gray16, 3), 9, 5, F::Gray256, K::None, turned(9, 5, gray)});
-    TTiffSpec fax = WithPixels(Page(40, 6, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4),
+    TTiffRecipe fax = WithPixels(Page(40, 6, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4),
                                [](int x, int y, int) { return Checker(x, y) ? 1u : 0u; });
     cases.push_back({"fax_3", oriented(fax, 3), 40, 6, F::BlackAndWhite, K::CcittGroup4,
                      turned(40, 6, [](int x, int y) { return Checker(x, y) ? kBlack : kWhite; })});
-    TTiffSpec tiled = WithPixels(Page(20, 18, 8, 3, PHOTOMETRIC_RGB, 1), channel);
+    TTiffRecipe tiled = WithPixels(Page(20, 18, 8, 3, PHOTOMETRIC_RGB, 1), channel);
     tiled.TileWidth = 16;
     tiled.TileHeight = 16;
     cases.push_back(
         {"rgba_tiled_3", oriented(tiled, 3), 20, 18, F::TrueColor, K::None, turned(20, 18, ChannelRgb)});
-    TTiffSpec gray2 = WithPixels(Page(11, 6, 2, 1, PHOTOMETRIC_MINISBLACK, 1),
+    TTiffRecipe gray2 = WithPixels(Page(11, 6, 2, 1, PHOTOMETRIC_MINISBLACK, 1),
                                  [](int x, int y, int) { return Level(x, y) & 3u; });
     cases.push_back({"rgba_gray2_3", oriented(gray2, 3), 11, 6, F::TrueColor, K::None,
                      turned(11, 6, [](int x, int y) { return Gray((Level(x, y) & 3u) * 85u); })});
@@ -759,7 +759,7 @@ class TiffResolution : public ::testing::TestWithParam<ResolutionCase> {
 
 TEST_P(TiffResolution, InDotsPerInch) {
     const ResolutionCase& c = GetParam();
-    TTiffSpec recipe = WithPixels(Page(4, 2, 8, 1, PHOTOMETRIC_MINISBLACK, 1),
+    TTiffRecipe recipe = WithPixels(Page(4, 2, 8, 1, PHOTOMETRIC_MINISBLACK, 1),
                                 [](int x, int y, int) { return Level(x, y); });
     recipe.XResolution = c.X;
     recipe.YResolution = c.Y;
@@ -792,7 +792,7 @@ const ColourMapCase kColourMapCases[] = {
 class TiffColourMap : public ::testing::TestWithParam<ColourMapCase> {};
 
 TEST_P(TiffColourMap, BecomesThePalette) {
-    TTiffSpec recipe = WithPixels(Page(2, 1, 1, 1, PHOTOMETRIC_PALETTE, 1),
+    TTiffRecipe recipe = WithPixels(Page(2, 1, 1, 1, PHOTOMETRIC_PALETTE, 1),
                                 [](int x, int, int) { return static_cast<std::uint32_t>(x); });
     recipe.ColourMap = GetParam().Map;
     TTiffGraphic graphic = Load(MakeTiff(recipe));
@@ -876,7 +876,7 @@ class TiffDamagedStrip : public ::testing::TestWithParam<DamageCase> {};
 TEST_P(TiffDamagedStrip, LeavesItsRowsBlack) {
     const DamageCase& c = GetParam();
     const int height = 6;
-    TTiffSpec recipe = WithPixels(Page(c.Width, height, 8, 3, PHOTOMETRIC_RGB, c.Compression),
+    TTiffRecipe recipe = WithPixels(Page(c.Width, height, 8, 3, PHOTOMETRIC_RGB, c.Compression),
                                 [](int x, int y, int s) { return Channel(x, y, s); });
     recipe.RowsPerStrip = 2;
     TRawTiff raw;
@@ -1000,11 +1000,11 @@ TEST(TiffFixtures, CoverEveryPixelFormatAndCompression) {
 }
 
 TEST(TTiffGraphic, MultiPageFileShowsItsFirstPage) {
-    const TTiffSpec first = WithPixels(Page(8, 4, 8, 1, PHOTOMETRIC_MINISBLACK, 1),
+    const TTiffRecipe first = WithPixels(Page(8, 4, 8, 1, PHOTOMETRIC_MINISBLACK, 1),
                                        [](int x, int y, int) { return Level(x, y); });
-    const TTiffSpec second =
+    const TTiffRecipe second =
         WithPixels(Page(5, 3, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), [](int, int, int) { return 200u; });
-    TTiffGraphic graphic = Load(MakeTiff(std::vector<TTiffSpec>{first, second}));
+    TTiffGraphic graphic = Load(MakeTiff(std::vector<TTiffRecipe>{first, second}));
     EXPECT_EQ(graphic.PixelFormat(), F::Gray256);
     EXPECT_EQ(graphic.Compression(), K::None);
     EXPECT_TRUE(
