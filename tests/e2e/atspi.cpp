@@ -1,5 +1,7 @@
 #include "e2e/atspi.h"
 
+#include "e2e/x_session.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusInterface>
@@ -69,24 +71,12 @@ TSessionBus::TSessionBus() {
     FDaemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
     if (!FDaemon.waitForStarted(10000))
         return;
-    QByteArray line;
-    QElapsedTimer clock;
-    clock.start();
-    while (!line.contains('\n') && clock.elapsed() < 10000 && FDaemon.state() == QProcess::Running) {
-        FDaemon.waitForReadyRead(500);
-        line += FDaemon.readAllStandardOutput();
-    }
-    FAddress = QString::fromUtf8(line.trimmed());
+    FAddress = FirstLineOf(FDaemon, std::chrono::seconds(10));
     if (!FAddress.isEmpty())
         setenv("DBUS_SESSION_BUS_ADDRESS", FAddress.toLocal8Bit().constData(), 1);
 }
 
-TSessionBus::~TSessionBus() {
-    FDaemon.terminate();
-    if (!FDaemon.waitForFinished(5000))
-        FDaemon.kill();
-    FDaemon.waitForFinished(5000);
-}
+TSessionBus::~TSessionBus() { Stop(FDaemon); }
 
 std::multimap<QString, QString> ReadAccessibleNames(const QString& applicationName, std::size_t minimumObjects,
                                                     std::chrono::milliseconds timeout) {

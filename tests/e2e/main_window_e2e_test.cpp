@@ -84,11 +84,32 @@ protected:
         ASSERT_NE(FWindow, 0UL) << "no window titled \"Tintwell 0.41\" appeared";
         FClient = WindowGeometry(FWindow);
     }
-    void TearDown() override {
-        FProgram.terminate();
-        if (!FProgram.waitForFinished(5000))
-            FProgram.kill();
-        FProgram.waitForFinished(5000);
+    void TearDown() override { Stop(FProgram); }
+
+    QImage WaitForSwatches(const TSwatchColours& colours, std::chrono::milliseconds timeout = 20s) {
+        const auto expected = ExpectedSwatches(colours);
+        return WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), expected); }, timeout);
+    }
+
+    // Alt+O on the window at mid gray; the open dialog's window, or 0.
+    unsigned long OpenDialogWithAltO() {
+        WaitForSwatches(kMidGray);
+        const QString window = QString::number(FWindow);
+        XDoTool({"windowfocus", "--sync", window});
+        XDoTool({"key", "--window", window, "alt+o"});
+        return WaitForWindow("Open", 20s);
+    }
+
+    // Clicks into a field of the window, replaces its text by typing and leaves it with Tab.
+    void TypeInto(QPoint fieldTopLeft, const QString& text) {
+        const QString window = QString::number(FWindow);
+        XDoTool({"windowfocus", "--sync", window});
+        const QPoint field = FClient.topLeft() + fieldTopLeft + QPoint(30, 10);
+        XDoTool({"mousemove", "--sync", QString::number(field.x()), QString::number(field.y())});
+        XDoTool({"click", "1"});
+        XDoTool({"key", "--window", window, "ctrl+a"});
+        XDoTool({"type", "--window", window, "--delay", "20", text});
+        XDoTool({"key", "--window", window, "Tab"});
     }
 
     void ExpectSwatches(const QImage& screen, const TSwatchColours& colours) {
@@ -108,55 +129,34 @@ TEST_F(MainWindowOnX, OpensCentredWithTheDesignedClientSize) {
 }
 
 TEST_F(MainWindowOnX, StartsWithMidGrayAndItsDerivedColours) {
-    const auto expected = ExpectedSwatches(kMidGray);
-    const QImage screen = WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), expected); }, 20s);
+    const QImage screen = WaitForSwatches(kMidGray);
     EXPECT_EQ(HexOf(screen.pixel(FClient.topLeft() + kAvg.Point)), "#808080");
     ExpectSwatches(screen, kMidGray);
     screen.copy(FClient).save(gShotFolder + "/main_window_start.png");
 }
 
 TEST_F(MainWindowOnX, TypingAnHtmlCodeAndTabbingShowsItsColours) {
-    WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), ExpectedSwatches(kMidGray)); }, 20s);
-    const QString window = QString::number(FWindow);
-    XDoTool({"windowfocus", "--sync", window});
-    // Into dfHTML (53, 472; 60 x 21), replace its text, leave it with Tab.
-    const QPoint field = FClient.topLeft() + QPoint(53 + 30, 472 + 10);
-    XDoTool({"mousemove", "--sync", QString::number(field.x()), QString::number(field.y())});
-    XDoTool({"click", "1"});
-    XDoTool({"key", "--window", window, "ctrl+a"});
-    XDoTool({"type", "--window", window, "--delay", "20", "3c9f4e"});
-    XDoTool({"key", "--window", window, "Tab"});
-
-    const auto expected = ExpectedSwatches(kTyped);
-    const QImage screen = WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), expected); }, 20s);
+    WaitForSwatches(kMidGray);
+    TypeInto({53, 472}, "3c9f4e"); // dfHTML
+    const QImage screen = WaitForSwatches(kTyped);
     ExpectSwatches(screen, kTyped);
     screen.copy(FClient).save(gShotFolder + "/main_window_typed.png");
 }
 
 // Alt+O opens the real open dialog over the window; Esc cancels it and nothing changes.
 TEST_F(MainWindowOnX, AltOOpensTheDialogAndEscCancelsIt) {
-    const auto gray = ExpectedSwatches(kMidGray);
-    WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), gray); }, 20s);
-    const QString window = QString::number(FWindow);
-    XDoTool({"windowfocus", "--sync", window});
-    XDoTool({"key", "--window", window, "alt+o"});
-    const unsigned long dialog = WaitForWindow("Open", 20s);
+    const unsigned long dialog = OpenDialogWithAltO();
     ASSERT_NE(dialog, 0UL) << "Alt+O opened no dialog";
     // Mapped is not yet painted: wait until the dialog's area shows something else than the window.
     const QRect area = WindowGeometry(dialog);
     const QImage under = GrabScreen().copy(area);
-    QImage shown = WaitForScreen([&](const QImage& s) { return s.copy(area) != under; }, 20s).copy(area);
+    WaitForScreen([&](const QImage& s) { return s.copy(area) != under; }, 20s);
     QThread::msleep(300); // let the file list settle for the picture
-    shown = GrabScreen().copy(area);
-    shown.save(gShotFolder + "/open_dialog.png");
+    GrabScreen().copy(area).save(gShotFolder + "/open_dialog.png");
     XDoTool({"windowfocus", "--sync", QString::number(dialog)});
     XDoTool({"key", "--window", QString::number(dialog), "Escape"});
-    QImage screen;
-    for (int i = 0; i < 100 && XDoTool({"search", "--onlyvisible", "--name", "^Open$"}).size() > 0; ++i)
-        QThread::msleep(100);
-    EXPECT_TRUE(XDoTool({"search", "--onlyvisible", "--name", "^Open$"}).isEmpty()) << "Esc left the dialog open";
-    screen = WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), gray); }, 20s);
-    ExpectSwatches(screen, kMidGray);
+    EXPECT_TRUE(WaitUntilGone("Open", 10s)) << "Esc left the dialog open";
+    ExpectSwatches(WaitForSwatches(kMidGray), kMidGray);
 }
 
 // The whole road through the real dialog: type a file name, press Enter, see the picture and its
@@ -166,12 +166,7 @@ TEST_F(MainWindowOnX, OpeningAnImageShowsItAndItsAverageColour) {
     QImage plain(200, 100, QImage::Format_RGB888);
     plain.fill(QColor(50, 100, 150));
     ASSERT_TRUE(plain.save(file, "BMP"));
-    const auto gray = ExpectedSwatches(kMidGray);
-    WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), gray); }, 20s);
-    const QString window = QString::number(FWindow);
-    XDoTool({"windowfocus", "--sync", window});
-    XDoTool({"key", "--window", window, "alt+o"});
-    const unsigned long dialog = WaitForWindow("Open", 20s);
+    const unsigned long dialog = OpenDialogWithAltO();
     ASSERT_NE(dialog, 0UL);
     XDoTool({"windowfocus", "--sync", QString::number(dialog)});
     XDoTool({"type", "--window", QString::number(dialog), "--delay", "10", file});
@@ -193,15 +188,8 @@ TEST_F(MainWindowOnX, OpeningAnImageShowsItAndItsAverageColour) {
 // A channel text that is no whole number reaches the real error box once; closing it leaves the
 // text for correction and opens no second box.
 TEST_F(MainWindowOnX, AConversionErrorShowsOneBoxAndKeepsTheText) {
-    WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), ExpectedSwatches(kMidGray)); }, 20s);
-    const QString window = QString::number(FWindow);
-    XDoTool({"windowfocus", "--sync", window});
-    const QPoint field = FClient.topLeft() + QPoint(53 + 30, 392 + 10); // dfR
-    XDoTool({"mousemove", "--sync", QString::number(field.x()), QString::number(field.y())});
-    XDoTool({"click", "1"});
-    XDoTool({"key", "--window", window, "ctrl+a"});
-    XDoTool({"type", "--window", window, "--delay", "20", "1.0"});
-    XDoTool({"key", "--window", window, "Tab"});
+    WaitForSwatches(kMidGray);
+    TypeInto({53, 392}, "1.0"); // dfR
     const unsigned long box = WaitForWindow("Tintwell", 20s);
     ASSERT_NE(box, 0UL) << "no error box";
     QThread::msleep(300); // a second box, if any, would open now
@@ -213,11 +201,9 @@ TEST_F(MainWindowOnX, AConversionErrorShowsOneBoxAndKeepsTheText) {
     const QPoint ok = area.bottomRight() - QPoint(56, 20);
     XDoTool({"mousemove", "--sync", QString::number(ok.x()), QString::number(ok.y())});
     XDoTool({"click", "1"});
-    for (int i = 0; i < 100 && !XDoTool({"search", "--onlyvisible", "--name", "^Tintwell$"}).isEmpty(); ++i)
-        QThread::msleep(100);
-    EXPECT_TRUE(XDoTool({"search", "--onlyvisible", "--name", "^Tintwell$"}).isEmpty()) << "a box is still open";
-    // The text stays; the colour is unchanged.
-    const QImage screen = WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), ExpectedSwatches(kMidGray)); }, 5s);
+    EXPECT_TRUE(WaitUntilGone("Tintwell", 10s)) << "a box is still open";
+    // The text stays (seen in the screenshot); the colour is unchanged.
+    const QImage screen = WaitForSwatches(kMidGray, 5s);
     ExpectSwatches(screen, kMidGray);
     screen.copy(FClient).save(gShotFolder + "/main_window_after_error.png");
 }

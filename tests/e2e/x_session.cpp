@@ -9,30 +9,36 @@
 
 namespace tintwell::test {
 
+QString FirstLineOf(QProcess& process, std::chrono::milliseconds timeout) {
+    QByteArray output;
+    QElapsedTimer clock;
+    clock.start();
+    while (!output.contains('\n') && clock.elapsed() < timeout.count() && process.state() == QProcess::Running) {
+        process.waitForReadyRead(500);
+        output += process.readAllStandardOutput();
+    }
+    return QString::fromUtf8(output).section('\n', 0, 0).trimmed();
+}
+
+void Stop(QProcess& process) {
+    process.terminate();
+    if (!process.waitForFinished(5000))
+        process.kill();
+    process.waitForFinished(5000);
+}
+
 TXServer::TXServer() {
     // -displayfd 1: the server writes its display number on its standard output once it accepts
     // connections, which is also the moment it is ready.
     FServer.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1920x1080x24", "-noreset", "-nolisten", "tcp"});
     if (!FServer.waitForStarted(10000))
         return;
-    QByteArray number;
-    QElapsedTimer clock;
-    clock.start();
-    while (!number.contains('\n') && clock.elapsed() < 20000 && FServer.state() == QProcess::Running) {
-        FServer.waitForReadyRead(500);
-        number += FServer.readAllStandardOutput();
-    }
-    number = number.trimmed();
+    const QString number = FirstLineOf(FServer, std::chrono::seconds(20));
     if (!number.isEmpty())
-        FDisplay = ":" + QString::fromLatin1(number);
+        FDisplay = ":" + number;
 }
 
-TXServer::~TXServer() {
-    FServer.terminate();
-    if (!FServer.waitForFinished(5000))
-        FServer.kill();
-    FServer.waitForFinished(5000);
-}
+TXServer::~TXServer() { Stop(FServer); }
 
 QString XDoTool(const QStringList& arguments, std::chrono::milliseconds timeout) {
     QProcess tool;
@@ -55,6 +61,17 @@ unsigned long WaitForWindow(const QString& title, std::chrono::milliseconds time
         QThread::msleep(100);
     }
     return 0;
+}
+
+bool WaitUntilGone(const QString& title, std::chrono::milliseconds timeout) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!XDoTool({"search", "--onlyvisible", "--name", "^" + title + "$"}).isEmpty()) {
+        if (clock.elapsed() >= timeout.count())
+            return false;
+        QThread::msleep(100);
+    }
+    return true;
 }
 
 QRect WindowGeometry(unsigned long window) {

@@ -11,6 +11,13 @@
 
 namespace tintwell::test {
 
+// The first line a started helper process prints (its display number, its bus address), or an
+// empty text if it prints none within timeout or ends first.
+QString FirstLineOf(QProcess& process, std::chrono::milliseconds timeout);
+
+// Ends a helper process: politely, then for sure.
+void Stop(QProcess& process);
+
 // A private X server for end-to-end tests: Xvfb on the display number it picks itself
 // (-displayfd), so parallel runs never collide, started with -noreset so it keeps its root window
 // and pointer when the last client leaves. Depth 24, 1920 x 1080.
@@ -35,6 +42,9 @@ QString XDoTool(const QStringList& arguments, std::chrono::milliseconds timeout 
 
 // The top-level window whose title is exactly title, waited for up to timeout; 0 if none appeared.
 unsigned long WaitForWindow(const QString& title, std::chrono::milliseconds timeout);
+
+// Waits up to timeout until no visible window has exactly this title; whether none is left.
+bool WaitUntilGone(const QString& title, std::chrono::milliseconds timeout);
 
 // The window's client area on the screen (there is no window manager, so no frame).
 QRect WindowGeometry(unsigned long window);
