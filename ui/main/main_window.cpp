@@ -268,12 +268,13 @@ void TfrmTintwell::ShowColor(TColor color) {
         swatches[i]->SetBrushColor(schemes[i]);
     QLabel* const htmlLabels[5] = {lblHTML1, lblHTML2, lblHTML3, lblHTML4, lblHTML5};
     QLabel* const rgbLabels[5] = {lblRGB1, lblRGB2, lblRGB3, lblRGB4, lblRGB5};
+    // The readouts' label texts are those of the swatch fills just written.
     for (std::size_t i = 0; i < 5; ++i) {
-        htmlLabels[i]->setText(QString::fromStdString(ColorToHTML(swatches[i]->BrushColor())));
+        htmlLabels[i]->setText(QString::fromStdString(readouts.SchemeHTML[i]));
         htmlLabels[i]->adjustSize();
     }
     for (std::size_t i = 0; i < 5; ++i) {
-        rgbLabels[i]->setText(QString::fromStdString(ColorToRGBText(swatches[i]->BrushColor())));
+        rgbLabels[i]->setText(QString::fromStdString(readouts.SchemeRGB[i]));
         rgbLabels[i]->adjustSize();
     }
 }
