@@ -26,6 +26,7 @@ public:
     void Draw(QPainter& painter, const QRectF& rect) const override;
     std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TBitmap>(*this); }
     void AssignTo(TBitmap& bitmap) override { bitmap.FImage = FImage; }
+    QImage Pixels() const override { return FImage; }
 
     const QImage& Image() const noexcept { return FImage; }
     void SetImage(QImage image) noexcept { FImage = std::move(image); }

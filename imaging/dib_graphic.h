@@ -41,6 +41,7 @@ class TDibGraphic : public TGraphic {
     // image (no copy); palette formats are converted through the palette. Raises EInvalidGraphic
     // when memory for the conversion cannot be had.
     void AssignTo(TBitmap& bitmap) override;
+    QImage Pixels() const override { return FImage; }
 
     TDibPixelFormat PixelFormat() const noexcept { return FPixelFormat; }
     int DpiX() const noexcept { return FDpiX; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,6 +32,11 @@ public:
 
     // Paints the picture stretched into rect. Draws nothing if the picture is not prepared.
     virtual void Draw(QPainter& painter, const QRectF& rect) const = 0;
+
+    // The pixels of a raster picture once prepared, shared rather than copied, so that a caller
+    // can scale them with a filter of its choice; null for pictures that are only drawn
+    // (metafiles) and for rasters not yet decoded.
+    virtual QImage Pixels() const { return {}; }
 
     // An independent picture with the same content; pixels may be shared copy-on-write.
     virtual std::unique_ptr<TGraphic> Clone() const = 0;

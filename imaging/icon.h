@@ -18,6 +18,7 @@ public:
     int Height() const noexcept override { return FImage.height(); }
     void Draw(QPainter& painter, const QRectF& rect) const override;
     std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TIcon>(*this); }
+    QImage Pixels() const override { return FImage; }
 
     const QImage& Image() const noexcept { return FImage; }
 

@@ -36,6 +36,7 @@ public:
 
     // Prepares, then the bitmap takes the decoded image (shared, not copied).
     void AssignTo(TBitmap& bitmap) override;
+    QImage Pixels() const override { return DecodedImage(); }
 
     // The decoded image, null before Prepare.
     QImage DecodedImage() const;

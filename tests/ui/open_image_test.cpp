@@ -213,6 +213,72 @@ TEST_P(Preview, ShowsThePictureCentred) {
 INSTANTIATE_TEST_SUITE_P(, Preview, ::testing::ValuesIn(kPreviews),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// Fine black and white patterns reduced to a tenth must come out as their even average: every
+// source pixel counts. Point or bilinear sampling shows black, white or stripes instead (a thin
+// line every ten pixels is either hit or missed).
+bool Checkerboard(int x, int y) { return (x + y) % 2 != 0; }
+bool ThinLines(int x, int) { return x % 10 == 3; }
+
+struct ScaleCase {
+    const char* name;
+    QImage::Format format;
+    bool (*white)(int x, int y);
+    QSize size;
+    QSize target;
+    int level; // the expected gray of every inner pixel
+};
+void PrintTo(const ScaleCase& row, std::ostream* os) { *os << row.name; }
+const ScaleCase kScales[] = {
+    {"checkerboard_bgr24_tenfold", QImage::Format_BGR888, Checkerboard, {400, 300}, {40, 30}, 128},
+    {"checkerboard_rgb32_tenfold", QImage::Format_RGB32, Checkerboard, {400, 300}, {40, 30}, 128},
+    {"checkerboard_indexed_tenfold", QImage::Format_Indexed8, Checkerboard, {400, 300}, {40, 30}, 128},
+    {"checkerboard_twofold_left_to_qt", QImage::Format_BGR888, Checkerboard, {80, 60}, {40, 30}, 128},
+    {"thin_lines_bgr24_tenfold", QImage::Format_BGR888, ThinLines, {400, 300}, {40, 30}, 26},
+    {"thin_lines_rgb32_tenfold", QImage::Format_RGB32, ThinLines, {400, 300}, {40, 30}, 26},
+    {"thin_lines_bgr24_twentyfold", QImage::Format_BGR888, ThinLines, {800, 600}, {40, 30}, 26},
+};
+class ScaleGraphicTable : public ::testing::TestWithParam<ScaleCase> {};
+TEST_P(ScaleGraphicTable, AveragesEveryPixel) {
+    const ScaleCase& row = GetParam();
+    QImage board(row.size, row.format);
+    if (row.format == QImage::Format_Indexed8)
+        board.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    for (int y = 0; y < board.height(); ++y) {
+        for (int x = 0; x < board.width(); ++x) {
+            const bool white = row.white(x, y);
+            board.setPixel(x, y, row.format == QImage::Format_Indexed8 ? (white ? 1U : 0U)
+                                                                       : (white ? 0xFFFFFFFFU : 0xFF000000U));
+        }
+    }
+    const QImage scaled = ScaleGraphic(TBitmap(board), row.target);
+    ASSERT_EQ(scaled.size(), row.target);
+    for (int y = 1; y + 1 < scaled.height(); ++y) {
+        for (int x = 1; x + 1 < scaled.width(); ++x) {
+            const QColor pixel = scaled.pixelColor(x, y);
+            ASSERT_NEAR(pixel.red(), row.level, 8) << x << "," << y;
+            ASSERT_NEAR(pixel.blue(), row.level, 8) << x << "," << y;
+        }
+    }
+}
+INSTANTIATE_TEST_SUITE_P(, ScaleGraphicTable, ::testing::ValuesIn(kScales),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(ScaleGraphic, DrawsPicturesWithoutPixelsAndKeepsExactSizes) {
+    TempDir files;
+    const TFixtureFile metafile = MetafileFixtures().at(0);
+    WriteFile(files.Path(metafile.Name), metafile.Bytes);
+    TPicture picture;
+    picture.LoadFromFile(files.Path(metafile.Name));
+    ASSERT_TRUE(picture.Graphic()->Pixels().isNull());
+    const QImage drawn = ScaleGraphic(*picture.Graphic(), {30, 20});
+    EXPECT_EQ(drawn.size(), QSize(30, 20));
+    QImage plain(30, 20, QImage::Format_BGR888);
+    plain.fill(QColor(1, 2, 3));
+    const QImage same = ScaleGraphic(TBitmap(plain), {30, 20});
+    EXPECT_EQ(same.pixelColor(7, 7), QColor(1, 2, 3));
+    EXPECT_TRUE(ScaleGraphic(TBitmap(plain), {0, 0}).isNull());
+}
+
 // ---- the open dialog's picture pane
 
 TEST_F(OpenImage, PaneProviderGivesAScaledPictureWithItsRealSize) {

@@ -8,6 +8,7 @@
 #include "app/platform/open_picture_dialog.h"
 #include "colour/colour.h"
 #include "imaging/graphic.h"
+#include "ui/main/picture_preview.h"
 
 namespace tintwell {
 
@@ -146,15 +147,7 @@ void TImage::Rescale() noexcept {
     if (target.isEmpty())
         return;
     try {
-        QImage scaled(target, QImage::Format_ARGB32_Premultiplied);
-        if (scaled.isNull())
-            return;
-        scaled.fill(Qt::transparent);
-        QPainter painter(&scaled);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        FGraphic->Draw(painter, QRectF(0, 0, target.width(), target.height()));
-        painter.end();
-        FScaled = std::move(scaled);
+        FScaled = ScaleGraphic(*FGraphic, target);
     } catch (...) {
         // Out of memory for a copy of the preview's size: the preview stays empty.
         FScaled = QImage();
