@@ -166,9 +166,4 @@ void TImage::resizeEvent(QResizeEvent* event) {
     Rescale();
 }
 
-void TImage::mouseReleaseEvent(QMouseEvent* event) {
-    if (OnMouseUp)
-        OnMouseUp(event->button(), event->position().toPoint());
-}
-
 } // namespace tintwell

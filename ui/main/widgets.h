@@ -98,12 +98,9 @@ public:
     const QImage& ScaledPicture() const noexcept { return FScaled; }
     QRect PictureRect() const;
 
-    std::function<void(Qt::MouseButton, QPoint)> OnMouseUp;
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void Rescale() noexcept;
