@@ -1,11 +1,14 @@
 #include "app/application.h"
 
-#include "app/errors/error_box.h"
+#include "ui/common/design_font.h"
+#include "ui/common/error_box.h"
 
 namespace tintwell {
 
 TApplication::TApplication(int& argc, char** argv, TPlatformServices& platform)
-    : QApplication(argc, argv), FPlatform(platform) {}
+    : QApplication(argc, argv), FPlatform(platform) {
+    setFont(DesignFont());
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {

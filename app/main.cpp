@@ -3,8 +3,8 @@
 #include <QScreen>
 
 #include "app/application.h"
-#include "app/errors/error_box.h"
-#include "app/platform/qt_platform_services.h"
+#include "ui/common/error_box.h"
+#include "platform/qt_platform_services.h"
 #include "colour/colour.h"
 #include "core/format_settings.h"
 #include "imaging/display_info.h"

@@ -8,9 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "imaging/bitmap.h"
+#include "imaging/analysis.h"
 #include "imaging/picture.h"
-#include "stats/average_colour.h"
 #include "ui/main/widgets.h"
 
 namespace {
@@ -36,10 +35,7 @@ void BM_OpenImageRoad(benchmark::State& state) {
         tintwell::TPicture picture;
         picture.LoadFromFile(gImage);
         preview.SetGraphic(picture.Graphic()->Clone());
-        tintwell::TBitmap bitmap;
-        picture.Graphic()->AssignTo(bitmap);
-        bitmap.SetPixelFormat(tintwell::TPixelFormat::pf24bit);
-        benchmark::DoNotOptimize(tintwell::BitmapAverageColor(bitmap.View()));
+        benchmark::DoNotOptimize(tintwell::PictureAverageColor(*picture.Graphic()));
     }
 }
 

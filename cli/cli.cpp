@@ -9,10 +9,7 @@
 #include "colour/readouts.h"
 #include "cli/cli_internal.h"
 #include "core/conversions.h"
-
-#ifndef TINTWELL_VERSION
-#error "TINTWELL_VERSION must come from the build"
-#endif
+#include "core/version.h"
 
 namespace tintwell::cli {
 namespace {
@@ -75,33 +72,35 @@ std::optional<TGrayCorrectionMode> ParseMode(std::string_view text) {
 }
 
 void WriteShowText(std::ostream& out, const TColorReadouts& r, TGrayCorrectionMode mode, const THSVColor& hsv) {
-    const auto line = [&out](std::string_view label, TColor colour) {
-        out << label << std::string(12 - label.size(), ' ') << ColorToHTML(colour) << "  " << ColorToRGBText(colour);
+    const auto line = [&out](std::string_view label, std::string_view html, std::string_view rgb) {
+        out << label << std::string(12 - label.size(), ' ') << html << "  " << rgb;
     };
-    line("original", r.Current);
+    const auto readout = [&line](std::string_view label, const TColorReadout& colour) {
+        line(label, colour.HTML, Join({colour.R, ",", colour.G, ",", colour.B}));
+    };
+    readout("original", r.Current);
     out << '\n';
-    line("inverse", r.Inverse);
+    readout("inverse", r.Inverse);
     out << '\n';
-    line("corrected", r.Corrected);
+    readout("corrected", r.Corrected);
     out << "  (" << ModeName(mode) << ")\n";
     out << "hsv         " << IntToStr(static_cast<long long>(hsv.Hue)) << ','
         << IntToStr(static_cast<long long>(hsv.Saturation)) << ',' << IntToStr(static_cast<long long>(hsv.Value))
         << '\n';
-    const auto schemes = r.Scheme.Schemes();
-    for (std::size_t i = 0; i < schemes.size(); ++i) {
-        line(Join({"scheme ", IntToStr(static_cast<long long>(i + 1))}), schemes[i]);
+    for (std::size_t i = 0; i < r.Palette.size(); ++i) {
+        line(Join({"scheme ", IntToStr(static_cast<long long>(i + 1))}), r.Palette[i].HTML, r.Palette[i].RGB);
         out << '\n';
     }
 }
 
 void WriteShowJson(std::ostream& out, const TColorReadouts& r, TGrayCorrectionMode mode, const THSVColor& hsv) {
-    out << "{\"original\":" << JsonString(ColorToHTML(r.Current)) << ",\"inverse\":" << JsonString(ColorToHTML(r.Inverse))
-        << ",\"corrected\":" << JsonString(ColorToHTML(r.Corrected)) << ",\"correction\":" << JsonString(ModeName(mode))
+    out << "{\"original\":" << JsonString(r.Current.HTML) << ",\"inverse\":" << JsonString(r.Inverse.HTML)
+        << ",\"corrected\":" << JsonString(r.Corrected.HTML) << ",\"correction\":" << JsonString(ModeName(mode))
         << ",\"hsv\":[" << IntToStr(static_cast<long long>(hsv.Hue)) << ','
         << IntToStr(static_cast<long long>(hsv.Saturation)) << ',' << IntToStr(static_cast<long long>(hsv.Value))
         << "],\"scheme\":[";
-    for (std::size_t i = 0; i < r.SchemeHTML.size(); ++i)
-        out << (i ? "," : "") << JsonString(r.SchemeHTML[i]);
+    for (std::size_t i = 0; i < r.Palette.size(); ++i)
+        out << (i ? "," : "") << JsonString(r.Palette[i].HTML);
     out << "]}\n";
 }
 
@@ -262,7 +261,7 @@ int Run(std::span<const std::string> args, std::ostream& out, std::ostream& err)
             return kExitOk;
         }
         if (command == "--version") {
-            out << kProgram << ' ' << TINTWELL_VERSION << '\n';
+            out << kProgram << ' ' << ProgramVersion() << '\n';
             return kExitOk;
         }
         if (command == "show")

@@ -10,12 +10,11 @@
 #include "colour/colour.h"
 #include "core/conversions.h"
 #include "core/exception.h"
-#include "imaging/bitmap.h"
-#include "imaging/dib_graphic.h"
+#include "imaging/analysis.h"
+#include "imaging/tiff/dib_graphic.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/picture.h"
-#include "imaging/tiff_graphic.h"
-#include "stats/average_colour.h"
+#include "imaging/tiff/tiff_graphic.h"
 #include "stats/histogram.h"
 
 namespace tintwell::cli {
@@ -45,18 +44,11 @@ std::string Real(double value) {
     return std::string(buffer, result.ptr);
 }
 
-// The picture and the 24-bit bitmap of one file, as Open Image makes them.
-struct TLoaded {
-    TPicture Picture;
-    TBitmap Bitmap;
-};
-
-void LoadInto(const std::string& fileName, TLoaded& loaded, bool needBitmap) {
-    loaded.Picture.LoadFromFile(fileName);
-    if (!needBitmap)
-        return;
-    loaded.Picture.Graphic()->AssignTo(loaded.Bitmap);
-    loaded.Bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+// The 24-bit bitmap of one file, as Open Image makes it.
+TBitmap LoadAnalysisBitmap(const std::string& fileName) {
+    TPicture picture;
+    picture.LoadFromFile(fileName);
+    return AnalysisBitmap(*picture.Graphic());
 }
 
 // The common option shape: --json, repeated --plane values, and file operands.
@@ -125,9 +117,9 @@ int RunAverage(std::span<const std::string> args, std::ostream& out, std::ostrea
         std::string colour;
         std::string error;
         try {
-            TLoaded loaded;
-            LoadInto(file, loaded, true);
-            colour = ColorToHTML(BitmapAverageColor(loaded.Bitmap.View()));
+            TPicture picture;
+            picture.LoadFromFile(file);
+            colour = ColorToHTML(PictureAverageColor(*picture.Graphic()));
         } catch (const Exception& e) {
             error = e.Message();
             code = FileError(err, file, error);
@@ -155,11 +147,10 @@ int RunStats(std::span<const std::string> args, std::ostream& out, std::ostream&
     const std::string& file = parsed.Files.front();
     std::vector<THistogramStatistics> results;
     try {
-        TLoaded loaded;
-        LoadInto(file, loaded, true);
+        const TBitmap bitmap = LoadAnalysisBitmap(file);
         THistogram histogram;
         for (const TPixelPlane plane : parsed.Planes) {
-            GetHistogram(loaded.Bitmap.View(), plane, histogram);
+            GetHistogram(bitmap.View(), plane, histogram);
             results.push_back(histogram.GetStatistics());
         }
     } catch (const Exception& e) {
@@ -199,9 +190,7 @@ int RunHistogram(std::span<const std::string> args, std::ostream& out, std::ostr
     const std::string& file = parsed.Files.front();
     THistogram histogram;
     try {
-        TLoaded loaded;
-        LoadInto(file, loaded, true);
-        GetHistogram(loaded.Bitmap.View(), parsed.Planes.front(), histogram);
+        GetHistogram(LoadAnalysisBitmap(file).View(), parsed.Planes.front(), histogram);
     } catch (const Exception& e) {
         return FileError(err, file, e.Message());
     }
@@ -224,13 +213,13 @@ int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& 
     if (const auto usage = RequireOneFile("info", parsed, err))
         return *usage;
     const std::string& file = parsed.Files.front();
-    TLoaded loaded;
+    TPicture picture;
     try {
-        LoadInto(file, loaded, false);
+        picture.LoadFromFile(file);
     } catch (const Exception& e) {
         return FileError(err, file, e.Message());
     }
-    const TGraphic& graphic = *loaded.Picture.Graphic();
+    const TGraphic& graphic = *picture.Graphic();
     // Name and value pairs in the order they are shown; values are JSON already.
     std::vector<std::pair<std::string, std::string>> fields = {
         {"class", JsonString(graphic.ClassName())},

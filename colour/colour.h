@@ -14,7 +14,6 @@ TColor ColorToRGB(TColor color) noexcept;
 // The system-colour table that ColorToRGB reads. It starts with the platform's usual defaults;
 // the application replaces entries from its palette at start-up. Indexes outside 0..255 are ignored.
 void SetSystemColor(int index, TColor rgb) noexcept;
-inline constexpr int COLOR_GRAYTEXT = 17;
 
 // "#" and six upper-case hexadecimal digits for red, green, blue, after ColorToRGB.
 std::string ColorToHTML(TColor color);

@@ -2,32 +2,40 @@
 
 #include <array>
 #include <string>
-#include <string_view>
 
 #include "colour/colour.h"
 #include "colour/palette.h"
 
 namespace tintwell {
 
-// Everything the main window shows for one current colour and correction mode, in the order it
-// writes it. The window only copies these into its fields, swatches and labels.
-struct TColorReadouts {
-    // The swatch fills: shpAvg, shpAvgInv, shpAvgInvCorrected.
-    TColor Current = 0;
-    TColor Inverse = 0;
-    TColor Corrected = 0;
-
-    // The field texts in writing order; kReadoutFieldNames gives each one's field.
-    std::array<std::string, 12> Fields;
-
-    TColorScheme Scheme;
-    // lblHTML1..5 and lblRGB1..5, taken from the scheme colours.
-    std::array<std::string, 5> SchemeHTML;
-    std::array<std::string, 5> SchemeRGB;
+// One colour as the main window shows it: the swatch fill, its channels in decimal (no leading
+// zeros) and its HTML code.
+struct TColorReadout {
+    TColor Color = 0;
+    std::string R;
+    std::string G;
+    std::string B;
+    std::string HTML;
 };
 
-inline constexpr std::array<std::string_view, 12> kReadoutFieldNames = {
-    "dfR", "dfG", "dfB", "dfHTML", "dfRi", "dfGi", "dfBi", "dfHTMLi", "dfRc", "dfGc", "dfBc", "dfHTMLc"};
+// One palette swatch with the two labels under it.
+struct TPaletteCell {
+    TColor Color = 0;
+    std::string HTML; // "#CCCCCC"
+    std::string RGB;  // "204,204,204"
+};
+
+// Everything the main window shows for one current colour and correction mode. The window only
+// copies these into its fields, swatches and labels, in the order it writes them.
+struct TColorReadouts {
+    TColorReadout Current;
+    TColorReadout Inverse;
+    TColorReadout Corrected;
+
+    TColorScheme Scheme;
+    // Scheme1..Scheme5 with their texts.
+    std::array<TPaletteCell, 5> Palette;
+};
 
 TColorReadouts ComputeReadouts(TColor color, TGrayCorrectionMode mode);
 

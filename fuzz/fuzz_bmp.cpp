@@ -1,3 +1,3 @@
-#include "fuzz/fuzz_loader.h"
+#include "fuzz_loader.h"
 
 TINTWELL_FUZZ_TARGET("bmp")

@@ -15,10 +15,9 @@
 #include <unistd.h>
 
 #include "core/exception.h"
-#include "imaging/bitmap.h"
+#include "imaging/analysis.h"
 #include "imaging/limits.h"
 #include "imaging/picture.h"
-#include "stats/average_colour.h"
 
 namespace tintwell::fuzz {
 
@@ -60,10 +59,7 @@ inline int RunOne(const std::uint8_t* data, std::size_t size) {
             QPainter painter(&canvas);
             graphic.Draw(painter, QRectF(0, 0, 48, 32));
         }
-        TBitmap bitmap;
-        graphic.AssignTo(bitmap);
-        bitmap.SetPixelFormat(TPixelFormat::pf24bit);
-        (void)BitmapAverageColor(bitmap.View());
+        (void)PictureAverageColor(graphic);
     } catch (const Exception&) {
         // The loaders' own errors are the expected outcome of bad input.
     }

@@ -44,18 +44,18 @@ const TGraphicClass* TGraphicFormatRegistry::FindGraphicClass(std::string_view e
     return nullptr;
 }
 
-std::vector<TFilterRow> TGraphicFormatRegistry::BuildGraphicFilter() const {
-    std::vector<TFilterRow> rows;
+std::vector<TFileFilterRow> TGraphicFormatRegistry::BuildGraphicFilter() const {
+    std::vector<TFileFilterRow> rows;
     std::string allMasks;
     for (auto it = FFormats.rbegin(); it != FFormats.rend(); ++it) {
         const std::string mask = "*." + it->Extension;
-        rows.push_back(TFilterRow{it->Description + " (" + mask + ")", mask});
+        rows.push_back(TFileFilterRow{it->Description + " (" + mask + ")", mask});
         if (!allMasks.empty())
             allMasks += ';';
         allMasks += mask;
     }
     if (rows.size() > 1)
-        rows.insert(rows.begin(), TFilterRow{ResString("All") + " (" + allMasks + ")", allMasks});
+        rows.insert(rows.begin(), TFileFilterRow{ResString("All") + " (" + allMasks + ")", allMasks});
     return rows;
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/file_filter.h"
 #include "imaging/graphic.h"
 
 namespace tintwell {
@@ -21,13 +22,6 @@ struct TGraphicFormat {
     const TGraphicClass* Class;
 };
 
-// One row of the open dialog's filter: what it shows and the masks it applies.
-struct TFilterRow {
-    std::string Text;
-    std::string Masks; // "*.jpg;*.jpeg"
-    friend bool operator==(const TFilterRow&, const TFilterRow&) = default;
-};
-
 // The graphic formats keyed by extension, in registration order.
 class TGraphicFormatRegistry {
 public:
@@ -42,7 +36,7 @@ public:
 
     // From the last entry to the first, each as "<description> (*.<ext>)", preceded by an "All"
     // row when there is more than one entry.
-    std::vector<TFilterRow> BuildGraphicFilter() const;
+    std::vector<TFileFilterRow> BuildGraphicFilter() const;
 
     const std::vector<TGraphicFormat>& Formats() const noexcept { return FFormats; }
 

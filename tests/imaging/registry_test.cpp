@@ -19,7 +19,7 @@ TEST(GraphicFormats, EightEntriesInRegistrationOrder) {
 }
 
 TEST(GraphicFormats, FilterHasNineRowsAllFirst) {
-    const std::vector<TFilterRow> expected = {
+    const std::vector<TFileFilterRow> expected = {
         {"All (*.jpg;*.jpeg;*.tiff;*.tif;*.bmp;*.ico;*.emf;*.wmf)", "*.jpg;*.jpeg;*.tiff;*.tif;*.bmp;*.ico;*.emf;*.wmf"},
         {"JPEG Image File (*.jpg)", "*.jpg"},
         {"JPEG Image File (*.jpeg)", "*.jpeg"},
@@ -30,7 +30,7 @@ TEST(GraphicFormats, FilterHasNineRowsAllFirst) {
         {"Enhanced Metafiles (*.emf)", "*.emf"},
         {"Metafiles (*.wmf)", "*.wmf"},
     };
-    const std::vector<TFilterRow> rows = GraphicFormats().BuildGraphicFilter();
+    const std::vector<TFileFilterRow> rows = GraphicFormats().BuildGraphicFilter();
     ASSERT_EQ(rows.size(), expected.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].Text, expected[i].Text) << "row " << i + 1;
@@ -76,7 +76,7 @@ TEST(GraphicFormatRegistry, LatestRegistrationWinsAndExtensionsAreLowerCased) {
 
 TEST(GraphicFormatRegistry, BuiltInsAloneListTheirOwnMasks) {
     const TGraphicFormatRegistry registry;
-    const std::vector<TFilterRow> rows = registry.BuildGraphicFilter();
+    const std::vector<TFileFilterRow> rows = registry.BuildGraphicFilter();
     EXPECT_EQ(rows.front().Text, "All (*.bmp;*.ico;*.emf;*.wmf)");
     EXPECT_EQ(rows.size(), 5u);
 }

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/open_picture_dialog.h"
+#include "platform/open_picture_dialog.h"
 #include "support/temp_dir.h"
 
 namespace tintwell {
@@ -306,34 +306,6 @@ TEST_F(OpenPictureDialogTest, ScalesABigPictureDownToThePaneAndShowsASmallOneAsI
     EXPECT_EQ(FDialog.ShownPictureSize(), QSize(16, 8));
     EXPECT_EQ(FDialog.PictureCaption(), " (16x8)");
 }
-
-struct TFitCase {
-    const char* Name;
-    QSize Picture;
-    QSize Area;
-    QSize Shown;
-};
-void PrintTo(const TFitCase& row, std::ostream* os) {
-    *os << row.Name << " " << row.Picture.width() << "x" << row.Picture.height() << " in " << row.Area.width() << "x"
-        << row.Area.height();
-}
-
-class FitPictureSizeTest : public ::testing::TestWithParam<TFitCase> {};
-
-TEST_P(FitPictureSizeTest, KeepsTheAspectAndNeverEnlarges) {
-    EXPECT_EQ(FitPictureSize(GetParam().Picture, GetParam().Area), GetParam().Shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(Sizes, FitPictureSizeTest,
-                         ::testing::Values(TFitCase{"Smaller", {16, 8}, {200, 150}, {16, 8}},
-                                           TFitCase{"Exact", {200, 150}, {200, 150}, {200, 150}},
-                                           TFitCase{"Wider", {1000, 500}, {200, 200}, {200, 100}},
-                                           TFitCase{"Taller", {500, 1000}, {200, 200}, {100, 200}},
-                                           TFitCase{"BothBigger", {800, 600}, {200, 100}, {133, 100}},
-                                           TFitCase{"ThinLineKeepsAPixel", {3000, 1}, {200, 200}, {200, 1}},
-                                           TFitCase{"NoArea", {16, 8}, {0, 0}, {}},
-                                           TFitCase{"NoPicture", {}, {200, 200}, {}}),
-                         [](const ::testing::TestParamInfo<TFitCase>& row) { return std::string(row.param.Name); });
 
 struct TClientCase {
     const char* Name;

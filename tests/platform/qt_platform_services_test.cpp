@@ -6,7 +6,7 @@
 #include <QPalette>
 #include <QTimer>
 
-#include "app/platform/qt_platform_services.h"
+#include "platform/qt_platform_services.h"
 #include "support/temp_dir.h"
 
 namespace tintwell {

@@ -4,7 +4,7 @@
 #include <map>
 #include <variant>
 
-#include "app/platform/platform_services.h"
+#include "platform/platform_services.h"
 
 namespace tintwell::test {
 

@@ -7,14 +7,15 @@
 #include <QShowEvent>
 #include <cmath>
 
-#include "app/errors/error_box.h"
+#include "core/version.h"
+#include "ui/common/design_font.h"
+#include "ui/common/error_box.h"
 #include "colour/readouts.h"
 #include "core/conversions.h"
 #include "core/format_settings.h"
-#include "imaging/bitmap.h"
+#include "imaging/analysis.h"
 #include "imaging/picture.h"
 #include "imaging/registry.h"
-#include "stats/average_colour.h"
 #include "ui/main/picture_preview.h"
 
 namespace tintwell {
@@ -75,6 +76,21 @@ QIcon PickerGlyph(const QPalette& palette) {
     return QIcon(pixmap);
 }
 
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+// The four fields of one colour, in writing order: red, green, blue, HTML.
+void WriteReadout(const TColorReadout& readout, TEdit& r, TEdit& g, TEdit& b, TEdit& html) {
+    r.setText(Text(readout.R));
+    g.setText(Text(readout.G));
+    b.setText(Text(readout.B));
+    html.setText(Text(readout.HTML));
+}
+
+void SetLabelText(QLabel& label, const std::string& text) {
+    label.setText(Text(text));
+    label.adjustSize();
+}
+
 // The hourglass of one Open Image, restored on every way out, before any error box shows.
 class TBusyCursor {
 public:
@@ -87,22 +103,15 @@ private:
     TPlatformServices& FPlatform;
 };
 
-std::vector<TFileFilterRow> DialogFilter() {
-    std::vector<TFileFilterRow> rows;
-    for (const TFilterRow& row : GraphicFormats().BuildGraphicFilter())
-        rows.push_back({row.Text, row.Masks});
-    return rows;
-}
-
 } // namespace
 
 TfrmTintwell::TfrmTintwell(TPlatformServices& platform, QWidget* parent)
     : QWidget(parent), FPlatform(platform) {
     setObjectName("frmTintwell");
-    setWindowTitle("Tintwell 0.41");
-    QFont designFont("Liberation Sans");
-    designFont.setPixelSize(11);
-    setFont(designFont);
+    std::string caption(kApplicationTitle);
+    caption.append(" ").append(ProgramVersion());
+    setWindowTitle(Text(caption));
+    setFont(DesignFont());
     resize(kClientSize);
     CreateComponents();
     ConnectHandlers();
@@ -255,28 +264,23 @@ void TfrmTintwell::ShowColor(TColor color) {
     FCurrentColor = color;
     const TColorReadouts readouts =
         ComputeReadouts(color, GrayCorrectionModeFromIndex(cmbCorrection->currentIndex()));
-    TEdit* const fields[12] = {dfR, dfG, dfB, dfHTML, dfRi, dfGi, dfBi, dfHTMLi, dfRc, dfGc, dfBc, dfHTMLc};
-    for (std::size_t i = 0; i < 12; ++i)
-        fields[i]->setText(QString::fromStdString(readouts.Fields[i]));
-    shpAvg->SetBrushColor(readouts.Current);
-    shpAvgInv->SetBrushColor(readouts.Inverse);
-    shpAvgInvCorrected->SetBrushColor(readouts.Corrected);
+    WriteReadout(readouts.Current, *dfR, *dfG, *dfB, *dfHTML);
+    WriteReadout(readouts.Inverse, *dfRi, *dfGi, *dfBi, *dfHTMLi);
+    WriteReadout(readouts.Corrected, *dfRc, *dfGc, *dfBc, *dfHTMLc);
+    shpAvg->SetBrushColor(readouts.Current.Color, Text(readouts.Current.HTML));
+    shpAvgInv->SetBrushColor(readouts.Inverse.Color, Text(readouts.Inverse.HTML));
+    shpAvgInvCorrected->SetBrushColor(readouts.Corrected.Color, Text(readouts.Corrected.HTML));
     FScheme = readouts.Scheme;
     TShape* const swatches[5] = {shpScheme1, shpScheme2, shpScheme3, shpScheme4, shpScheme5};
-    const auto schemes = FScheme.Schemes();
     for (std::size_t i = 0; i < 5; ++i)
-        swatches[i]->SetBrushColor(schemes[i]);
+        swatches[i]->SetBrushColor(readouts.Palette[i].Color, Text(readouts.Palette[i].HTML));
+    // The cells' label texts are those of the swatch fills just written.
     QLabel* const htmlLabels[5] = {lblHTML1, lblHTML2, lblHTML3, lblHTML4, lblHTML5};
+    for (std::size_t i = 0; i < 5; ++i)
+        SetLabelText(*htmlLabels[i], readouts.Palette[i].HTML);
     QLabel* const rgbLabels[5] = {lblRGB1, lblRGB2, lblRGB3, lblRGB4, lblRGB5};
-    // The readouts' label texts are those of the swatch fills just written.
-    for (std::size_t i = 0; i < 5; ++i) {
-        htmlLabels[i]->setText(QString::fromStdString(readouts.SchemeHTML[i]));
-        htmlLabels[i]->adjustSize();
-    }
-    for (std::size_t i = 0; i < 5; ++i) {
-        rgbLabels[i]->setText(QString::fromStdString(readouts.SchemeRGB[i]));
-        rgbLabels[i]->adjustSize();
-    }
+    for (std::size_t i = 0; i < 5; ++i)
+        SetLabelText(*rgbLabels[i], readouts.Palette[i].RGB);
 }
 
 void TfrmTintwell::Button1Click() {
@@ -293,7 +297,7 @@ void TfrmTintwell::Button1Click() {
         const QSize screen = FPlatform.PrimaryScreenSize();
         const QSize previewLimit(std::max(1, screen.width() * 3 / 4), std::max(1, screen.height() * 3 / 4));
         const std::optional<std::string> fileName =
-            FPlatform.OpenPictureDialog(this, DialogFilter(), [previewLimit](const std::string& name) {
+            FPlatform.OpenPictureDialog(this, GraphicFormats().BuildGraphicFilter(), [previewLimit](const std::string& name) {
                 return LoadFilePreview(name, previewLimit);
             });
         if (!fileName)
@@ -301,13 +305,10 @@ void TfrmTintwell::Button1Click() {
         FPlatform.RepaintNow(*this);
 
         TPicture picture;
-        TBitmap bitmap;
         TBusyCursor busy(FPlatform);
         picture.LoadFromFile(*fileName);
         Image1->SetGraphic(picture.Graphic()->Clone());
-        picture.Graphic()->AssignTo(bitmap);
-        bitmap.SetPixelFormat(TPixelFormat::pf24bit);
-        FCurrentColor = BitmapAverageColor(bitmap.View());
+        FCurrentColor = PictureAverageColor(*picture.Graphic());
         ShowColor(FCurrentColor);
     });
 }
@@ -350,9 +351,11 @@ void TfrmTintwell::ChannelExit(TEdit& field, int channel) {
 void TfrmTintwell::dfHTMLExit() {
     Guarded(FPlatform, [this] {
         QString text = dfHTML->text();
-        if (text.size() == 6 && !text.startsWith(u'#'))
-            dfHTML->setText(text.prepend(u'#'));
-        ShowColor(HTMLToColor(dfHTML->text().toStdString()));
+        if (text.size() == 6 && !text.startsWith(u'#')) {
+            text.prepend(u'#');
+            dfHTML->setText(text);
+        }
+        ShowColor(HTMLToColor(text.toStdString()));
     });
 }
 

@@ -10,9 +10,10 @@
 #include <functional>
 #include <string_view>
 
-#include "app/platform/platform_services.h"
+#include "platform/platform_services.h"
 #include "colour/palette.h"
 #include "core/tcolor.h"
+#include "ui/common/swatch.h"
 #include "ui/main/widgets.h"
 
 namespace tintwell {

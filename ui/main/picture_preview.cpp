@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/platform/open_picture_dialog.h"
+#include "core/geometry.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/picture.h"
 
@@ -85,7 +85,8 @@ std::optional<TFilePreview> LoadFilePreview(const std::string& fileName, QSize m
         picture.LoadFromFile(fileName);
         TGraphic* graphic = picture.Graphic();
         const QSize original(graphic->Width(), graphic->Height());
-        const QSize target = FitPictureSize(original, maxSize);
+        const TSize fitted = FitPictureSize({original.width(), original.height()}, {maxSize.width(), maxSize.height()});
+        const QSize target(fitted.Width, fitted.Height);
         if (target.isEmpty())
             return std::nullopt;
         QImage shown;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/platform/platform_services.h"
+#include "platform/platform_services.h"
 
 namespace tintwell {
 

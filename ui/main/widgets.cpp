@@ -5,40 +5,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/platform/open_picture_dialog.h"
-#include "colour/colour.h"
 #include "imaging/graphic.h"
 #include "ui/main/picture_preview.h"
 
 namespace tintwell {
-
-// ---- TShape
-
-TShape::TShape(QWidget* parent) : QWidget(parent) {
-    setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAccessibleDescription(QString::fromStdString(ColorToHTML(FBrushColor)));
-}
-
-void TShape::SetBrushColor(TColor color) {
-    if (color == FBrushColor)
-        return;
-    FBrushColor = color;
-    setAccessibleDescription(QString::fromStdString(ColorToHTML(color)));
-    update();
-}
-
-void TShape::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    const TColor rgb = ColorToRGB(FBrushColor);
-    painter.fillRect(rect(), Qt::black);
-    painter.fillRect(rect().adjusted(1, 1, -1, -1), QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)));
-}
-
-void TShape::mouseReleaseEvent(QMouseEvent* event) {
-    if (OnMouseUp && rect().contains(event->position().toPoint()))
-        OnMouseUp(event->button());
-}
 
 // ---- TEdit
 
@@ -117,53 +87,19 @@ void THtmlStatusBar::mouseMoveEvent(QMouseEvent* event) {
 
 // ---- TImage
 
-TImage::TImage(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::NoFocus); }
+TImage::TImage(QWidget* parent) : TPictureView(parent) {}
 
 TImage::~TImage() = default;
 
 void TImage::SetGraphic(std::unique_ptr<TGraphic> graphic) {
+    // The view's scaler reads the graphic: let go of it before the graphic goes.
+    Clear();
     FGraphic = std::move(graphic);
-    FPrepared = false;
-    FScaled = QImage();
-    update();
-    if (FGraphic) {
-        FGraphic->Prepare();
-        FPrepared = true;
-        Rescale();
-    }
-}
-
-QRect TImage::PictureRect() const {
-    const QSize size = FScaled.size();
-    return {(width() - size.width()) / 2, (height() - size.height()) / 2, size.width(), size.height()};
-}
-
-void TImage::Rescale() noexcept {
-    FScaled = QImage();
-    update();
-    if (!FGraphic || !FPrepared)
+    if (!FGraphic)
         return;
-    const QSize target = FitPictureSize(QSize(FGraphic->Width(), FGraphic->Height()), size());
-    if (target.isEmpty())
-        return;
-    try {
-        FScaled = ScaleGraphic(*FGraphic, target);
-    } catch (...) {
-        // Out of memory for a copy of the preview's size: the preview stays empty.
-        FScaled = QImage();
-    }
-}
-
-void TImage::paintEvent(QPaintEvent*) {
-    if (FScaled.isNull())
-        return;
-    QPainter painter(this);
-    painter.drawImage(PictureRect().topLeft(), FScaled);
-}
-
-void TImage::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    Rescale();
+    FGraphic->Prepare();
+    const TGraphic& shown = *FGraphic;
+    SetPicture(QSize(shown.Width(), shown.Height()), [&shown](QSize target) { return ScaleGraphic(shown, target); });
 }
 
 } // namespace tintwell

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/metafile.h"
+#include "imaging/metafile/metafile.h"
 #include "support/metafile_writer.h"
 
 namespace tintwell::test {

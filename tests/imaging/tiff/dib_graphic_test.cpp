@@ -10,7 +10,7 @@
 #include "imaging/bitmap.h"
 #include "imaging/errors.h"
 #include "imaging/limits.h"
-#include "imaging/tiff_graphic.h"
+#include "imaging/tiff/tiff_graphic.h"
 
 namespace tintwell {
 namespace {

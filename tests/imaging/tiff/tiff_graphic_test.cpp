@@ -23,7 +23,7 @@
 #include "imaging/display_info.h"
 #include "imaging/errors.h"
 #include "imaging/registry.h"
-#include "imaging/tiff_graphic.h"
+#include "imaging/tiff/tiff_graphic.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
 #include "support/tiff_builder.h"

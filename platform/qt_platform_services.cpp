@@ -1,0 +1,207 @@
+#include "platform/qt_platform_services.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPalette>
+#include <QScreen>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+#include <cstdlib>
+
+#include "platform/open_picture_dialog.h"
+#include "core/resource_text.h"
+
+namespace tintwell {
+namespace {
+
+class TQtMessageTimer : public TMessageTimer {
+public:
+    TQtMessageTimer(std::chrono::milliseconds interval, std::function<void()> tick) {
+        FTimer.setInterval(interval);
+        QObject::connect(&FTimer, &QTimer::timeout, std::move(tick));
+    }
+    void SetEnabled(bool enabled) override {
+        if (enabled)
+            FTimer.start();
+        else
+            FTimer.stop();
+    }
+    bool Enabled() const override { return FTimer.isActive(); }
+
+private:
+    QTimer FTimer;
+};
+
+class TQtMappedFile : public TMappedFile {
+public:
+    explicit TQtMappedFile(const std::string& fileName) : FFile(QString::fromStdString(fileName)) {
+        if (!FFile.open(QIODevice::ReadOnly))
+            throw EPlatformError(FormatText(ResString("Cannot open file \"%s\". %s"),
+                                            {fileName, FFile.errorString().toStdString()}));
+        if (FFile.size() > 0) {
+            FData = FFile.map(0, FFile.size());
+            if (FData == nullptr)
+                throw EPlatformError(FormatText(ResString("Cannot map file \"%s\". %s"),
+                                                {fileName, FFile.errorString().toStdString()}));
+        }
+    }
+    const std::uint8_t* Data() const override { return FData; }
+    std::size_t Size() const override { return static_cast<std::size_t>(FFile.size()); }
+
+private:
+    QFile FFile;
+    const std::uint8_t* FData = nullptr;
+};
+
+TColor ToTColor(const QColor& colour) { return RGB(colour.red(), colour.green(), colour.blue()); }
+
+[[noreturn]] void NotYetAvailable(std::string_view service) {
+    throw EPlatformError(FormatText(ResString("The %s is not available in this version"), {service}));
+}
+
+} // namespace
+
+QImage TQtPlatformServices::GrabScreen(const QRect& area) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return {};
+    // Window 0 is the root window: the whole virtual desktop, so areas that reach past one
+    // monitor still come back at their full size.
+    return screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+}
+
+bool TQtPlatformServices::IsPaletteBasedScreen() const { return DisplayBitsPerPixel() <= 8; }
+
+std::vector<TColor> TQtPlatformServices::SystemPalette() const {
+    // X11 true-colour visuals have no system palette; an 8-bit screen is not something Qt 6
+    // drives, so there is nothing to read.
+    return {};
+}
+
+QImage TQtPlatformServices::RenderWidget(QWidget& widget) { return widget.grab().toImage(); }
+
+QPoint TQtPlatformServices::CursorPos() const {
+    if (QGuiApplication::primaryScreen() == nullptr)
+        throw EPlatformError(ResString("The pointer position is not available: there is no screen"));
+    return QCursor::pos();
+}
+
+void TQtPlatformServices::BringToForeground(QWidget& window) {
+    window.raise();
+    window.activateWindow();
+}
+
+void TQtPlatformServices::SetFocus(QWidget& control) { control.setFocus(Qt::OtherFocusReason); }
+
+QSize TQtPlatformServices::PrimaryScreenSize() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize();
+}
+
+std::unique_ptr<TMessageTimer> TQtPlatformServices::CreateMessageTimer(std::chrono::milliseconds interval,
+                                                                       std::function<void()> tick) {
+    return std::make_unique<TQtMessageTimer>(interval, std::move(tick));
+}
+
+void TQtPlatformServices::Beep() { QApplication::beep(); }
+
+void TQtPlatformServices::SetBusyCursor(bool busy) {
+    // Counted, so that nested busy sections end with the cursor the outermost one found.
+    if (busy) {
+        if (FBusyDepth++ == 0)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (FBusyDepth > 0 && --FBusyDepth == 0) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+void TQtPlatformServices::RepaintNow(QWidget& window) {
+    window.repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+TColor TQtPlatformServices::SystemColor(int index) const {
+    const QPalette palette = QApplication::palette();
+    switch (index) {
+    case COLOR_WINDOW: return ToTColor(palette.color(QPalette::Active, QPalette::Base));
+    case COLOR_WINDOWTEXT: return ToTColor(palette.color(QPalette::Active, QPalette::Text));
+    case COLOR_HIGHLIGHT: return ToTColor(palette.color(QPalette::Active, QPalette::Highlight));
+    case COLOR_HIGHLIGHTTEXT: return ToTColor(palette.color(QPalette::Active, QPalette::HighlightedText));
+    case COLOR_BTNFACE: return ToTColor(palette.color(QPalette::Active, QPalette::Button));
+    case COLOR_BTNSHADOW: return ToTColor(palette.color(QPalette::Active, QPalette::Dark));
+    case COLOR_GRAYTEXT: return ToTColor(palette.color(QPalette::Disabled, QPalette::Text));
+    case COLOR_BTNTEXT: return ToTColor(palette.color(QPalette::Active, QPalette::ButtonText));
+    case COLOR_BTNHIGHLIGHT: return ToTColor(palette.color(QPalette::Active, QPalette::Light));
+    case COLOR_INFOTEXT: return ToTColor(palette.color(QPalette::Active, QPalette::ToolTipText));
+    case COLOR_INFOBK: return ToTColor(palette.color(QPalette::Active, QPalette::ToolTipBase));
+    case COLOR_HOTLIGHT: return ToTColor(palette.color(QPalette::Active, QPalette::Link));
+    default: return ToTColor(palette.color(QPalette::Active, QPalette::Window));
+    }
+}
+
+void TQtPlatformServices::ShowErrorBox(const std::string& caption, const std::string& text) {
+    QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+bool TQtPlatformServices::ShellOpen(const std::string& target) {
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(target), QUrl::StrictMode));
+}
+
+std::unique_ptr<TRegistryKey> TQtPlatformServices::OpenRegistryKey(std::string_view, TRegistryAccess) {
+    NotYetAvailable("per-user settings store");
+}
+
+std::optional<std::string> TQtPlatformServices::OpenPictureDialog(QWidget* parent,
+                                                                   const std::vector<TFileFilterRow>& filter,
+                                                                   const TFilePreviewProvider& preview) {
+    TOpenPictureDialog dialog(parent, filter, preview);
+    // Like a dialog component that lives with its window, the next Open offers the type the user
+    // chose last time.
+    if (FLastFilterRow < filter.size())
+        dialog.SelectFilterRow(FLastFilterRow);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    FLastFilterRow = dialog.FilterRow().value_or(0);
+    if (!accepted)
+        return std::nullopt;
+    return dialog.ChosenFile();
+}
+
+std::string TQtPlatformServices::EnvironmentLang() const {
+    const char* lang = std::getenv("LANG");
+    return lang ? lang : "";
+}
+
+std::pair<std::string, std::string> TQtPlatformServices::LocaleIsoNames() const {
+    const QLocale locale = QLocale::system();
+    const QStringList parts = locale.name().split(u'_');
+    return {parts.value(0).toStdString(), parts.value(1).toStdString()};
+}
+
+TFormatSettings TQtPlatformServices::LocaleFormats() const { return FormatSettingsFromLocale(""); }
+
+std::unique_ptr<TMappedFile> TQtPlatformServices::MapFile(const std::string& fileName) {
+    return std::make_unique<TQtMappedFile>(fileName);
+}
+
+int TQtPlatformServices::DisplayBitsPerPixel() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->depth() : 24;
+}
+
+QSize TQtPlatformServices::DisplayDpi() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return {96, 96};
+    return {qRound(screen->logicalDotsPerInchX()), qRound(screen->logicalDotsPerInchY())};
+}
+
+} // namespace tintwell

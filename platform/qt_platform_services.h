@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/platform_services.h"
+
+namespace tintwell {
+
+// The platform services on Qt and X11. Needs a QApplication. The per-user store arrives with the
+// settings store; until then it raises EPlatformError. The open dialog is TOpenPictureDialog.
+class TQtPlatformServices : public TPlatformServices {
+public:
+    QImage GrabScreen(const QRect& area) override;
+    bool IsPaletteBasedScreen() const override;
+    std::vector<TColor> SystemPalette() const override;
+    QImage RenderWidget(QWidget& widget) override;
+    QPoint CursorPos() const override;
+    void BringToForeground(QWidget& window) override;
+    void SetFocus(QWidget& control) override;
+    QSize PrimaryScreenSize() const override;
+    std::unique_ptr<TMessageTimer> CreateMessageTimer(std::chrono::milliseconds interval,
+                                                      std::function<void()> tick) override;
+    void Beep() override;
+    void SetBusyCursor(bool busy) override;
+    void RepaintNow(QWidget& window) override;
+    TColor SystemColor(int index) const override;
+    void ShowErrorBox(const std::string& caption, const std::string& text) override;
+    bool ShellOpen(const std::string& target) override;
+    std::unique_ptr<TRegistryKey> OpenRegistryKey(std::string_view path, TRegistryAccess access) override;
+    std::optional<std::string> OpenPictureDialog(QWidget* parent, const std::vector<TFileFilterRow>& filter,
+                                                 const TFilePreviewProvider& preview) override;
+    std::string EnvironmentLang() const override;
+    std::pair<std::string, std::string> LocaleIsoNames() const override;
+    TFormatSettings LocaleFormats() const override;
+    std::unique_ptr<TMappedFile> MapFile(const std::string& fileName) override;
+    int DisplayBitsPerPixel() const override;
+    QSize DisplayDpi() const override;
+
+private:
+    int FBusyDepth = 0;
+    std::size_t FLastFilterRow = 0;
+};
+
+} // namespace tintwell

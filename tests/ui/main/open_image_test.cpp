@@ -1,0 +1,315 @@
+// Open Image and the open dialog's preview provider, with the fake platform's dialog answers.
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "colour/colour.h"
+#include "core/geometry.h"
+#include "imaging/bitmap.h"
+#include "imaging/graphic.h"
+#include "imaging/picture.h"
+#include "platform/open_picture_dialog.h"
+#include "support/bmp_builder.h"
+#include "support/fake_platform_services.h"
+#include "support/fixtures.h"
+#include "support/temp_dir.h"
+#include "ui/main/main_window.h"
+#include "ui/main/picture_preview.h"
+
+namespace tintwell::test {
+namespace {
+
+using TErrorBox = std::pair<std::string, std::string>;
+
+// A bitmap of one colour. Its average lies one level above that colour in each channel: the
+// half-count level is the first level with half of the samples strictly below it.
+std::vector<std::uint8_t> PlainBmp(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    TBmpRecipe recipe;
+    recipe.Width = width;
+    recipe.Height = height;
+    recipe.Pixel = [=](int, int, std::uint8_t rgb[3]) {
+        rgb[0] = r;
+        rgb[1] = g;
+        rgb[2] = b;
+    };
+    return MakeBmp(recipe);
+}
+
+class OpenImage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FForm = std::make_unique<TfrmTintwell>(FPlatform);
+        FForm->show();
+        WriteFile(FFiles.Path("olive.bmp"), PlainBmp(952, 316, 120, 130, 40));
+        WriteFile(FFiles.Path("teal.bmp"), PlainBmp(10, 20, 0, 128, 128));
+        WriteFile(FFiles.Path("blue16.ico"), IconFixtures().at(0).Bytes);
+        WriteFile(FFiles.Path("damaged.bmp"), {'B', 'M', 1, 2, 3});
+        WriteFile(FFiles.Path("picture.gif"), {'G', 'I', 'F', '8', '9', 'a'});
+    }
+
+    // Chooses name in the dialog and presses Open Image.
+    void Open(const std::string& name) {
+        FPlatform.ChosenFile = FFiles.Path(name);
+        QTest::mouseClick(FForm->Button1, Qt::LeftButton);
+    }
+
+    std::string_view PreviewClass() const {
+        return FForm->Image1->Graphic() ? FForm->Image1->Graphic()->ClassName() : "none";
+    }
+
+    TFakePlatformServices FPlatform;
+    TempDir FFiles;
+    std::unique_ptr<TfrmTintwell> FForm;
+};
+
+TEST_F(OpenImage, OffersTheRegisteredFormatsAllFirst) {
+    FPlatform.ChosenFile.reset();
+    QTest::mouseClick(FForm->Button1, Qt::LeftButton);
+    ASSERT_EQ(FPlatform.LastFilter.size(), 9U);
+    EXPECT_EQ(FPlatform.LastFilter[0].Text, "All (*.jpg;*.jpeg;*.tiff;*.tif;*.bmp;*.ico;*.emf;*.wmf)");
+    EXPECT_EQ(FPlatform.LastFilter[0].Masks, "*.jpg;*.jpeg;*.tiff;*.tif;*.bmp;*.ico;*.emf;*.wmf");
+    EXPECT_EQ(FPlatform.LastFilter[8].Text, "Metafiles (*.wmf)");
+    EXPECT_TRUE(FPlatform.LastPreview) << "the dialog gets a picture pane";
+}
+
+TEST_F(OpenImage, CancelChangesNothing) {
+    Open("teal.bmp");
+    FPlatform.ChosenFile.reset();
+    FPlatform.Repaints = 0;
+    FPlatform.BusyHistory.clear();
+    QTest::mouseClick(FForm->Button1, Qt::LeftButton);
+    EXPECT_EQ(FForm->CurrentColor(), RGB(1, 129, 129));
+    EXPECT_EQ(FForm->Image1->Graphic()->Width(), 10);
+    EXPECT_EQ(FPlatform.Repaints, 0);
+    EXPECT_TRUE(FPlatform.BusyHistory.empty());
+    EXPECT_TRUE(FPlatform.ErrorBoxes.empty());
+}
+
+TEST_F(OpenImage, ShowsThePictureAndMakesItsAverageCurrent) {
+    Open("olive.bmp");
+    EXPECT_TRUE(FPlatform.ErrorBoxes.empty());
+    EXPECT_EQ(FForm->CurrentColor(), RGB(121, 131, 41));
+    EXPECT_EQ(FForm->dfHTML->text(), "#798329");
+    EXPECT_EQ(FForm->dfRi->text(), "134");
+    EXPECT_EQ(PreviewClass(), "TBitmap");
+    EXPECT_EQ(FPlatform.Repaints, 1) << "the area under the dialog is redrawn before the work";
+    EXPECT_EQ(FPlatform.BusyHistory, (std::vector<bool>{true, false}));
+}
+
+struct FailureCase {
+    const char* name;
+    const char* file;
+    const char* message;
+    const char* previewAfter; // the preview's class after the failure (it held a TBitmap before)
+    int previewWidth;
+};
+void PrintTo(const FailureCase& row, std::ostream* os) { *os << row.name; }
+
+const FailureCase kFailures[] = {
+    {"unknown_extension", "picture.gif", "Unknown picture file extension (.gif)", "TBitmap", 10},
+    {"damaged_bitmap", "damaged.bmp", "Bitmap image is not valid.", "TBitmap", 10},
+    {"missing_file", "absent.bmp", "", "TBitmap", 10},
+    {"icon_cannot_be_analysed", "blue16.ico", "Cannot assign a TIcon to a TBitmap.", "TIcon", 16},
+};
+
+class OpenImageFailure : public OpenImage, public ::testing::WithParamInterface<FailureCase> {};
+
+// The colour stays; the preview changes only when the failure came after it took the picture.
+TEST_P(OpenImageFailure, ReportsAndKeepsTheColour) {
+    const FailureCase& row = GetParam();
+    Open("teal.bmp");
+    int busyUnderTheBox = -1;
+    FPlatform.DuringErrorBox = [&] { busyUnderTheBox = FPlatform.BusyDepth; };
+    Open(row.file);
+    EXPECT_EQ(busyUnderTheBox, 0) << "the hourglass is gone before the box shows";
+    ASSERT_EQ(FPlatform.ErrorBoxes.size(), 1U);
+    EXPECT_EQ(FPlatform.ErrorBoxes[0].first, "Tintwell");
+    if (*row.message)
+        EXPECT_EQ(FPlatform.ErrorBoxes[0].second, row.message);
+    else
+        EXPECT_NE(FPlatform.ErrorBoxes[0].second.find("absent.bmp"), std::string::npos)
+            << FPlatform.ErrorBoxes[0].second;
+    EXPECT_EQ(FForm->CurrentColor(), RGB(1, 129, 129));
+    EXPECT_EQ(FForm->dfHTML->text(), "#018181");
+    EXPECT_EQ(PreviewClass(), row.previewAfter);
+    EXPECT_EQ(FForm->Image1->Graphic()->Width(), row.previewWidth);
+    EXPECT_EQ(FPlatform.BusyDepth, 0) << "the hourglass is gone on every way out";
+    EXPECT_EQ(FPlatform.BusyHistory.back(), false);
+}
+INSTANTIATE_TEST_SUITE_P(, OpenImageFailure, ::testing::ValuesIn(kFailures),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(OpenImage, ASecondClickWhileOpeningIsIgnored) {
+    // The repaint lets pending events run; a click among them must not start a second Open Image.
+    FPlatform.DuringRepaint = [this] { QTest::mouseClick(FForm->Button1, Qt::LeftButton); };
+    Open("teal.bmp");
+    EXPECT_EQ(FPlatform.Dialogs, 1);
+    EXPECT_EQ(FForm->CurrentColor(), RGB(1, 129, 129));
+    FPlatform.DuringRepaint = nullptr;
+    Open("olive.bmp");
+    EXPECT_EQ(FPlatform.Dialogs, 2) << "the guard is released afterwards";
+}
+
+// JPEG and TIFF take the same road: the colour is the file's average, and the preview holds the
+// picture in its own format. The averages are those of the fixtures as libjpeg-turbo and libtiff
+// decode them, each channel different so that a swapped channel shows.
+struct FormatCase {
+    const char* name;
+    std::vector<TFixtureFile> (*fixtures)();
+    const char* file;
+    const char* previewClass;
+    TColor average;
+};
+void PrintTo(const FormatCase& row, std::ostream* os) { *os << row.name; }
+const FormatCase kFormats[] = {
+    {"jpeg", JpegFixtures, "colour.jpg", "TJPEGImage", RGB(0x76, 0x6B, 0xB9)},
+    {"tiff", TiffFixtures, "rgb24_lzw_predictor2.tif", "TTiffGraphic", RGB(0x7E, 0x82, 0x7D)},
+};
+class OpenImageFormat : public OpenImage, public ::testing::WithParamInterface<FormatCase> {};
+TEST_P(OpenImageFormat, ShowsThePictureAndItsAverage) {
+    for (const TFixtureFile& fixture : GetParam().fixtures())
+        if (fixture.Name == GetParam().file)
+            WriteFile(FFiles.Path(fixture.Name), fixture.Bytes);
+
+    Open(GetParam().file);
+    EXPECT_TRUE(FPlatform.ErrorBoxes.empty());
+    EXPECT_EQ(PreviewClass(), GetParam().previewClass);
+    EXPECT_EQ(ColorToHTML(FForm->CurrentColor()), ColorToHTML(GetParam().average));
+    EXPECT_FALSE(FForm->Image1->ScaledPicture().isNull()) << "the preview has its picture to paint";
+}
+INSTANTIATE_TEST_SUITE_P(, OpenImageFormat, ::testing::ValuesIn(kFormats),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// ---- the preview
+
+struct PreviewCase {
+    const char* name;
+    const char* file;
+    QRect shown; // where the picture sits in the 476 x 316 preview
+    QColor colour;
+};
+const PreviewCase kPreviews[] = {
+    {"larger_scaled_to_fit", "olive.bmp", {0, 79, 476, 158}, QColor(120, 130, 40)},
+    {"smaller_at_own_size_centred", "teal.bmp", {233, 148, 10, 20}, QColor(0, 128, 128)},
+};
+void PrintTo(const PreviewCase& row, std::ostream* os) { *os << row.name; }
+class Preview : public OpenImage, public ::testing::WithParamInterface<PreviewCase> {};
+TEST_P(Preview, ShowsThePictureCentred) {
+    Open(GetParam().file);
+    EXPECT_EQ(FForm->Image1->PictureRect(), GetParam().shown);
+    // The scaled copy is made once: repainting draws the same pixels without rescaling.
+    const qint64 scaled = FForm->Image1->ScaledPicture().cacheKey();
+    FForm->repaint();
+    FForm->Image1->repaint();
+    EXPECT_EQ(FForm->Image1->ScaledPicture().cacheKey(), scaled);
+    const QImage shown = FForm->Image1->grab().toImage();
+    const QPoint centre = GetParam().shown.center();
+    EXPECT_EQ(QColor(shown.pixel(centre)), GetParam().colour);
+    EXPECT_NE(QColor(shown.pixel(1, 1)), GetParam().colour) << "outside the picture the preview is empty";
+}
+INSTANTIATE_TEST_SUITE_P(, Preview, ::testing::ValuesIn(kPreviews),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// Fine black and white patterns reduced to a tenth must come out as their even average: every
+// source pixel counts. Point or bilinear sampling shows black, white or stripes instead (a thin
+// line every ten pixels is either hit or missed).
+bool Checkerboard(int x, int y) { return (x + y) % 2 != 0; }
+bool ThinLines(int x, int) { return x % 10 == 3; }
+
+struct ScaleCase {
+    const char* name;
+    QImage::Format format;
+    bool (*white)(int x, int y);
+    QSize size;
+    QSize target;
+    int level; // the expected gray of every inner pixel
+};
+void PrintTo(const ScaleCase& row, std::ostream* os) { *os << row.name; }
+const ScaleCase kScales[] = {
+    {"checkerboard_bgr24_tenfold", QImage::Format_BGR888, Checkerboard, {400, 300}, {40, 30}, 128},
+    {"checkerboard_rgb32_tenfold", QImage::Format_RGB32, Checkerboard, {400, 300}, {40, 30}, 128},
+    {"checkerboard_indexed_tenfold", QImage::Format_Indexed8, Checkerboard, {400, 300}, {40, 30}, 128},
+    {"checkerboard_twofold_left_to_qt", QImage::Format_BGR888, Checkerboard, {80, 60}, {40, 30}, 128},
+    {"thin_lines_bgr24_tenfold", QImage::Format_BGR888, ThinLines, {400, 300}, {40, 30}, 26},
+    {"thin_lines_rgb32_tenfold", QImage::Format_RGB32, ThinLines, {400, 300}, {40, 30}, 26},
+    {"thin_lines_bgr24_twentyfold", QImage::Format_BGR888, ThinLines, {800, 600}, {40, 30}, 26},
+};
+class ScaleGraphicTable : public ::testing::TestWithParam<ScaleCase> {};
+TEST_P(ScaleGraphicTable, AveragesEveryPixel) {
+    const ScaleCase& row = GetParam();
+    QImage board(row.size, row.format);
+    if (row.format == QImage::Format_Indexed8)
+        board.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    for (int y = 0; y < board.height(); ++y) {
+        for (int x = 0; x < board.width(); ++x) {
+            const bool white = row.white(x, y);
+            board.setPixel(x, y, row.format == QImage::Format_Indexed8 ? (white ? 1U : 0U)
+                                                                       : (white ? 0xFFFFFFFFU : 0xFF000000U));
+        }
+    }
+    const QImage scaled = ScaleGraphic(TBitmap(board), row.target);
+    ASSERT_EQ(scaled.size(), row.target);
+    for (int y = 1; y + 1 < scaled.height(); ++y) {
+        for (int x = 1; x + 1 < scaled.width(); ++x) {
+            const QColor pixel = scaled.pixelColor(x, y);
+            ASSERT_NEAR(pixel.red(), row.level, 8) << x << "," << y;
+            ASSERT_NEAR(pixel.blue(), row.level, 8) << x << "," << y;
+        }
+    }
+}
+INSTANTIATE_TEST_SUITE_P(, ScaleGraphicTable, ::testing::ValuesIn(kScales),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(ScaleGraphic, DrawsPicturesWithoutPixelsAndKeepsExactSizes) {
+    TempDir files;
+    const TFixtureFile metafile = MetafileFixtures().at(0);
+    WriteFile(files.Path(metafile.Name), metafile.Bytes);
+    TPicture picture;
+    picture.LoadFromFile(files.Path(metafile.Name));
+    ASSERT_TRUE(picture.Graphic()->Pixels().isNull());
+    const QImage drawn = ScaleGraphic(*picture.Graphic(), {30, 20});
+    EXPECT_EQ(drawn.size(), QSize(30, 20));
+    QImage plain(30, 20, QImage::Format_BGR888);
+    plain.fill(QColor(1, 2, 3));
+    const QImage same = ScaleGraphic(TBitmap(plain), {30, 20});
+    EXPECT_EQ(same.pixelColor(7, 7), QColor(1, 2, 3));
+    EXPECT_TRUE(ScaleGraphic(TBitmap(plain), {0, 0}).isNull());
+}
+
+// ---- the open dialog's picture pane
+
+TEST_F(OpenImage, PaneProviderGivesAScaledPictureWithItsRealSize) {
+    FPlatform.ScreenSize = QSize(800, 600);
+    FPlatform.ChosenFile.reset();
+    QTest::mouseClick(FForm->Button1, Qt::LeftButton);
+    ASSERT_TRUE(FPlatform.LastPreview);
+    // At most three quarters of the screen: 600 x 450.
+    const auto olive = FPlatform.LastPreview(FFiles.Path("olive.bmp"));
+    ASSERT_TRUE(olive.has_value());
+    EXPECT_EQ(olive->OriginalSize, QSize(952, 316));
+    EXPECT_EQ(olive->Picture.size(), QSize(600, 199));
+    EXPECT_EQ(QColor(olive->Picture.pixel(300, 100)), QColor(120, 130, 40));
+    const auto icon = FPlatform.LastPreview(FFiles.Path("blue16.ico"));
+    ASSERT_TRUE(icon.has_value()) << "icons are shown even though they cannot be analysed";
+    EXPECT_EQ(icon->OriginalSize, QSize(16, 16));
+    for (const char* bad : {"damaged.bmp", "picture.gif", "absent.bmp", ""})
+        EXPECT_FALSE(FPlatform.LastPreview(FFiles.Path(bad)).has_value()) << bad;
+    EXPECT_TRUE(FPlatform.ErrorBoxes.empty()) << "the pane reports no errors";
+}
+
+TEST(LoadFilePreview, DecodesJpegsAtAReducedScale) {
+    TempDir files;
+    const TFixtureFile jpeg = JpegFixtures().at(0);
+    WriteFile(files.Path(jpeg.Name), jpeg.Bytes);
+    const auto full = LoadFilePreview(files.Path(jpeg.Name), {1000, 1000});
+    const auto small = LoadFilePreview(files.Path(jpeg.Name), {12, 12});
+    ASSERT_TRUE(full.has_value());
+    ASSERT_TRUE(small.has_value());
+    EXPECT_EQ(full->Picture.size(), full->OriginalSize);
+    EXPECT_EQ(small->OriginalSize, full->OriginalSize);
+    const TSize fitted = FitPictureSize({full->OriginalSize.width(), full->OriginalSize.height()}, {12, 12});
+    EXPECT_EQ(small->Picture.size(), QSize(fitted.Width, fitted.Height));
+}
+
+} // namespace
+} // namespace tintwell::test
