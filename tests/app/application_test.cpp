@@ -20,6 +20,17 @@ namespace {
 
 using TErrorBox = std::pair<std::string, std::string>;
 
+// ---- the default font
+
+TEST(Application, DesignFaceIsTheDefaultOfEveryWidget) {
+    QWidget window; // sets no font of its own, as the open dialog and the error box do not
+    EXPECT_EQ(window.font(), DesignFont());
+    EXPECT_EQ(window.font().pixelSize(), 11);
+    // The face fontconfig gives for it; fonts-liberation2 is among the program's packages.
+    EXPECT_EQ(QFontInfo(window.font()).family(), "Liberation Sans");
+    EXPECT_FALSE(QFontInfo(window.font()).fixedPitch());
+}
+
 // ---- the application's backstop
 
 class Thrower : public QObject {

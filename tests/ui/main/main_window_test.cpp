@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -272,10 +273,13 @@ INSTANTIATE_TEST_SUITE_P(, LinkTarget, ::testing::ValuesIn(kLinkTargets),
 
 TEST_F(MainWindow, PressOnARelativeLinkOpensNothing) {
     THtmlStatusBar strip;
-    strip.resize(200, 24);
+    const QString text = "notes notes notes notes notes";
+    // Room for the link on one line in whatever face this machine gives the strip, so that the
+    // presses below cross all of it.
+    strip.resize(QFontMetrics(strip.font()).horizontalAdvance(text) + 40, 24);
     std::vector<std::string> opened;
     strip.OnLinkClick = [&](const std::string& target) { opened.push_back(target); };
-    strip.SetHtml("<p align=\"center\"><a href=\"notes.html\">notes notes notes notes notes</a></p>");
+    strip.SetHtml("<p align=\"center\"><a href=\"notes.html\">" + text + "</a></p>");
     int onLink = 0;
     for (int x = 0; x < strip.width(); x += 4) {
         onLink += strip.AnchorAt(QPoint(x, 12)) == "notes.html";
