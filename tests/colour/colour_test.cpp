@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -20,15 +21,42 @@ TEST(ColorValue, BuildsAndReadsChannels) {
     EXPECT_EQ(GetBValue(0x00ABCDEF), 0xAB);
 }
 
+// Puts one system colour back however the test ends: the table belongs to the whole process.
+class TSystemColorScope {
+public:
+    explicit TSystemColorScope(int index) : FIndex(index), FSaved(ColorToRGB(SystemColorOf(index))) {}
+    ~TSystemColorScope() { SetSystemColor(FIndex, FSaved); }
+    TSystemColorScope(const TSystemColorScope&) = delete;
+    TSystemColorScope& operator=(const TSystemColorScope&) = delete;
+
+private:
+    int FIndex;
+    TColor FSaved;
+};
+
+std::array<TColor, 256> SystemColorTable() {
+    std::array<TColor, 256> table{};
+    for (int i = 0; i < 256; ++i)
+        table[static_cast<std::size_t>(i)] = ColorToRGB(SystemColorOf(i));
+    return table;
+}
+
 TEST(ColorToRGB, ResolvesSystemColoursOnly) {
     EXPECT_EQ(ColorToRGB(RGB(1, 2, 3)), RGB(1, 2, 3));
     EXPECT_EQ(ColorToRGB(clNone), clNone);
+    EXPECT_EQ(ColorToRGB(clGrayText), RGB(0x6D, 0x6D, 0x6D)) << "the table's default";
+    const TSystemColorScope restore(COLOR_GRAYTEXT);
     SetSystemColor(COLOR_GRAYTEXT, RGB(9, 8, 7));
     EXPECT_EQ(ColorToRGB(clGrayText), RGB(9, 8, 7));
     EXPECT_EQ(ColorToHTML(clGrayText), "#090807");
-    SetSystemColor(COLOR_GRAYTEXT, RGB(0x6D, 0x6D, 0x6D));
-    EXPECT_EQ(ColorToRGB(clGrayText), RGB(0x6D, 0x6D, 0x6D));
-    SetSystemColor(300, RGB(1, 1, 1)); // ignored, must not write out of bounds
+    EXPECT_EQ(ColorToRGB(SystemColorOf(COLOR_WINDOW)), RGB(255, 255, 255)) << "the other entries stay";
+}
+
+TEST(SetSystemColor, IgnoresIndexesOutsideTheTable) {
+    const std::array<TColor, 256> before = SystemColorTable();
+    for (const int index : {256, 300, -1, -256})
+        SetSystemColor(index, RGB(1, 1, 1));
+    EXPECT_EQ(SystemColorTable(), before);
 }
 
 struct HtmlCase {

@@ -24,6 +24,15 @@ QString gShotFolder;
 
 QRgb ToQRgb(TColor color) { return qRgb(GetRValue(color), GetGValue(color), GetBValue(color)); }
 
+// Whether an area holds more than one colour: a window mapped but not yet painted is one plain fill.
+bool ShowsSeveralColours(const QImage& area) {
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x)
+            if (area.pixel(x, y) != area.pixel(0, 0))
+                return true;
+    return false;
+}
+
 std::string HexOf(QRgb pixel) { return ColorToHTML(RGB(qRed(pixel), qGreen(pixel), qBlue(pixel))); }
 
 // A point well inside each swatch, in client coordinates; shpAvgInv is sampled away from the
@@ -192,10 +201,14 @@ TEST_F(MainWindowOnX, AConversionErrorShowsOneBoxAndKeepsTheText) {
     TypeInto({53, 392}, "1.0"); // dfR
     const unsigned long box = WaitForWindow("Tintwell", 20s);
     ASSERT_NE(box, 0UL) << "no error box";
-    QThread::msleep(300); // a second box, if any, would open now
-    EXPECT_EQ(XDoTool({"search", "--onlyvisible", "--name", "^Tintwell$"}).split('\n').size(), 1);
+    // A second box would come from the focus moving into this one, which happens as it is shown,
+    // before its modal loop first paints it: once the box shows its text and button, the count
+    // of boxes is final.
     const QRect area = WindowGeometry(box);
-    GrabScreen().copy(area).save(gShotFolder + "/error_box.png");
+    const QImage painted = WaitForScreen([&](const QImage& s) { return ShowsSeveralColours(s.copy(area)); }, 20s);
+    ASSERT_TRUE(ShowsSeveralColours(painted.copy(area))) << "the box was never painted";
+    EXPECT_EQ(XDoTool({"search", "--onlyvisible", "--name", "^Tintwell$"}).split('\n').size(), 1);
+    painted.copy(area).save(gShotFolder + "/error_box.png");
     // OK sits in the box's lower right corner; a real click there closes it whatever holds the
     // keyboard focus (with no window manager, nothing hands it to the box reliably).
     const QPoint ok = area.bottomRight() - QPoint(56, 20);

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QPalette>
+#include <QScreen>
 #include <QTimer>
 
 #include "platform/qt_platform_services.h"
@@ -15,7 +17,7 @@ namespace {
 TEST(QtPlatformServices, GrayTextIsTheDisabledTextColour) {
     TQtPlatformServices platform;
     const QColor disabled = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
-    EXPECT_EQ(platform.SystemColor(17), RGB(disabled.red(), disabled.green(), disabled.blue()));
+    EXPECT_EQ(platform.SystemColor(COLOR_GRAYTEXT), RGB(disabled.red(), disabled.green(), disabled.blue()));
 }
 
 TEST(QtPlatformServices, MapsFilesReadOnly) {
@@ -74,12 +76,36 @@ TEST(QtPlatformServices, MessageTimerTicksOnlyWhileEnabled) {
     EXPECT_FALSE(timer->Enabled());
 }
 
-TEST(QtPlatformServices, DescribesTheDisplay) {
+// What start-up hands to the loaders comes from the screen Qt reports, not from the fallbacks
+// for a machine without one.
+TEST(QtPlatformServices, DescribesThePrimaryScreen) {
     TQtPlatformServices platform;
-    EXPECT_GT(platform.DisplayBitsPerPixel(), 0);
-    EXPECT_GT(platform.DisplayDpi().width(), 0);
-    EXPECT_FALSE(platform.PrimaryScreenSize().isEmpty());
-    EXPECT_FALSE(platform.LocaleIsoNames().first.empty());
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(platform.DisplayBitsPerPixel(), screen->depth());
+    EXPECT_EQ(platform.DisplayDpi(),
+              QSize(qRound(screen->logicalDotsPerInchX()), qRound(screen->logicalDotsPerInchY())));
+    EXPECT_EQ(platform.PrimaryScreenSize(), screen->geometry().size());
+}
+
+TEST(QtPlatformServices, NamesTheLocaleAsLanguageAndCountry) {
+    TQtPlatformServices platform;
+    const QStringList parts = QLocale::system().name().split(u'_');
+    const auto [language, country] = platform.LocaleIsoNames();
+    EXPECT_EQ(language, parts.value(0).toStdString());
+    EXPECT_EQ(country, parts.value(1).toStdString());
+    EXPECT_FALSE(language.empty());
+}
+
+TEST(QtPlatformServices, SystemColoursFollowThePalette) {
+    TQtPlatformServices platform;
+    const QPalette palette = QApplication::palette();
+    const auto rgb = [](const QColor& c) { return RGB(c.red(), c.green(), c.blue()); };
+    EXPECT_EQ(platform.SystemColor(COLOR_WINDOW), rgb(palette.color(QPalette::Active, QPalette::Base)));
+    EXPECT_EQ(platform.SystemColor(COLOR_HIGHLIGHT), rgb(palette.color(QPalette::Active, QPalette::Highlight)));
+    EXPECT_EQ(platform.SystemColor(COLOR_BTNTEXT), rgb(palette.color(QPalette::Active, QPalette::ButtonText)));
+    EXPECT_EQ(platform.SystemColor(99), rgb(palette.color(QPalette::Active, QPalette::Window)))
+        << "an index without a palette role gives the window colour";
 }
 
 } // namespace
