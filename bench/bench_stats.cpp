@@ -23,9 +23,7 @@ constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
 constexpr double kPi = 3.14159265358979323846;
 
-std::uint8_t ClampByte(double v) {
-    return static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
-}
+std::uint8_t ClampByte(double v) { return static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)); }
 
 // Smooth, separable gradients (sky above, warmer ground below, a few broad waves) plus a mild
 // pseudo-random grain, so that levels spread and neighbours differ a little, as in a photograph.

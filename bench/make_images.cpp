@@ -19,8 +19,10 @@ void PhotoPixel(int x, int y, int width, int height, std::uint8_t* rgb, std::uin
     seed = seed * 1664525u + 1013904223u;
     const int grain = static_cast<int>(seed >> 28) - 8;
     const double sky = 1.0 - v;
-    const double shape = 0.5 + 0.5 * std::sin(u * 9.0 + std::cos(v * 7.0) * 2.0) * std::cos(v * 5.0 - u * 3.0);
-    const double channels[3] = {60 + 150 * shape * v + 30 * u, 80 + 120 * sky + 40 * shape, 120 + 110 * sky - 60 * shape * u};
+    const double shape =
+        0.5 + 0.5 * std::sin(u * 9.0 + std::cos(v * 7.0) * 2.0) * std::cos(v * 5.0 - u * 3.0);
+    const double channels[3] = {60 + 150 * shape * v + 30 * u, 80 + 120 * sky + 40 * shape,
+                                120 + 110 * sky - 60 * shape * u};
     for (int c = 0; c < 3; ++c) {
         const int level = static_cast<int>(channels[c]) + grain;
         rgb[c] = static_cast<std::uint8_t>(level < 0 ? 0 : level > 255 ? 255 : level);
@@ -133,8 +135,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
-    const bool ok = WriteJpeg(folder + "/photo24.jpg", 6000, 4000) && WriteJpeg(folder + "/photo100.jpg", 12250, 8163) &&
-                    WriteTiff(folder + "/photo24.tif", 6000, 4000) && WriteBmp(folder + "/photo24.bmp", 6000, 4000);
+    const bool ok =
+        WriteJpeg(folder + "/photo24.jpg", 6000, 4000) && WriteJpeg(folder + "/photo100.jpg", 12250, 8163) &&
+        WriteTiff(folder + "/photo24.tif", 6000, 4000) && WriteBmp(folder + "/photo24.bmp", 6000, 4000);
     if (!ok) {
         std::fprintf(stderr, "make_images: cannot write into %s\n", folder.c_str());
         return 1;

@@ -4,10 +4,10 @@
 #include <exception>
 #include <initializer_list>
 
+#include "cli/cli_internal.h"
 #include "colour/colour.h"
 #include "colour/hsv.h"
 #include "colour/readouts.h"
-#include "cli/cli_internal.h"
 #include "core/conversions.h"
 #include "core/version.h"
 
@@ -61,8 +61,9 @@ std::optional<int> ParseChannel(std::string_view text) {
     return value;
 }
 
-
-std::string ModeName(TGrayCorrectionMode mode) { return std::string(kModeNames[static_cast<std::size_t>(mode)]); }
+std::string ModeName(TGrayCorrectionMode mode) {
+    return std::string(kModeNames[static_cast<std::size_t>(mode)]);
+}
 
 std::optional<TGrayCorrectionMode> ParseMode(std::string_view text) {
     for (std::size_t i = 0; i < kModeNames.size(); ++i)
@@ -71,7 +72,8 @@ std::optional<TGrayCorrectionMode> ParseMode(std::string_view text) {
     return std::nullopt;
 }
 
-void WriteShowText(std::ostream& out, const TColorReadouts& r, TGrayCorrectionMode mode, const THSVColor& hsv) {
+void WriteShowText(std::ostream& out, const TColorReadouts& r, TGrayCorrectionMode mode,
+                   const THSVColor& hsv) {
     const auto line = [&out](std::string_view label, std::string_view html, std::string_view rgb) {
         out << label << std::string(12 - label.size(), ' ') << html << "  " << rgb;
     };
@@ -85,20 +87,22 @@ void WriteShowText(std::ostream& out, const TColorReadouts& r, TGrayCorrectionMo
     readout("corrected", r.Corrected);
     out << "  (" << ModeName(mode) << ")\n";
     out << "hsv         " << IntToStr(static_cast<long long>(hsv.Hue)) << ','
-        << IntToStr(static_cast<long long>(hsv.Saturation)) << ',' << IntToStr(static_cast<long long>(hsv.Value))
-        << '\n';
+        << IntToStr(static_cast<long long>(hsv.Saturation)) << ','
+        << IntToStr(static_cast<long long>(hsv.Value)) << '\n';
     for (std::size_t i = 0; i < r.Palette.size(); ++i) {
         line(Join({"scheme ", IntToStr(static_cast<long long>(i + 1))}), r.Palette[i].HTML, r.Palette[i].RGB);
         out << '\n';
     }
 }
 
-void WriteShowJson(std::ostream& out, const TColorReadouts& r, TGrayCorrectionMode mode, const THSVColor& hsv) {
+void WriteShowJson(std::ostream& out, const TColorReadouts& r, TGrayCorrectionMode mode,
+                   const THSVColor& hsv) {
     out << "{\"original\":" << JsonString(r.Current.HTML) << ",\"inverse\":" << JsonString(r.Inverse.HTML)
-        << ",\"corrected\":" << JsonString(r.Corrected.HTML) << ",\"correction\":" << JsonString(ModeName(mode))
-        << ",\"hsv\":[" << IntToStr(static_cast<long long>(hsv.Hue)) << ','
-        << IntToStr(static_cast<long long>(hsv.Saturation)) << ',' << IntToStr(static_cast<long long>(hsv.Value))
-        << "],\"scheme\":[";
+        << ",\"corrected\":" << JsonString(r.Corrected.HTML)
+        << ",\"correction\":" << JsonString(ModeName(mode)) << ",\"hsv\":["
+        << IntToStr(static_cast<long long>(hsv.Hue)) << ','
+        << IntToStr(static_cast<long long>(hsv.Saturation)) << ','
+        << IntToStr(static_cast<long long>(hsv.Value)) << "],\"scheme\":[";
     for (std::size_t i = 0; i < r.Palette.size(); ++i)
         out << (i ? "," : "") << JsonString(r.Palette[i].HTML);
     out << "]}\n";
@@ -123,12 +127,14 @@ int RunShow(std::span<const std::string> args, std::ostream& out, std::ostream& 
             }
             const auto parsed = ParseMode(value);
             if (!parsed)
-                return UsageError(err, Join({"'", Printable(value), "' is not a correction; use maximized, average or partial"}));
+                return UsageError(err, Join({"'", Printable(value),
+                                             "' is not a correction; use maximized, average or partial"}));
             mode = *parsed;
         } else if (arg.starts_with("--")) {
             return UsageError(err, Join({"unknown option '", Printable(arg), "' for show"}));
         } else if (colourText) {
-            return UsageError(err, Join({"show takes one colour, and '", Printable(arg), "' is a second one"}));
+            return UsageError(err,
+                              Join({"show takes one colour, and '", Printable(arg), "' is a second one"}));
         } else {
             colourText = std::string(arg);
         }
@@ -137,8 +143,9 @@ int RunShow(std::span<const std::string> args, std::ostream& out, std::ostream& 
         return UsageError(err, "show needs a colour: #RRGGBB, RRGGBB or R,G,B");
     const auto colour = ParseColourArgument(*colourText);
     if (!colour)
-        return UsageError(err, Join({"'", Printable(*colourText),
-                                     "' is not a colour; use #RRGGBB or RRGGBB (hexadecimal) or R,G,B (decimal 0..255)"}));
+        return UsageError(
+            err, Join({"'", Printable(*colourText),
+                       "' is not a colour; use #RRGGBB or RRGGBB (hexadecimal) or R,G,B (decimal 0..255)"}));
 
     const TColorReadouts readouts = ComputeReadouts(*colour, mode);
     const THSVColor hsv = ColorToHSV(*colour);

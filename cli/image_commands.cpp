@@ -11,9 +11,9 @@
 #include "core/conversions.h"
 #include "core/exception.h"
 #include "imaging/analysis.h"
-#include "imaging/tiff/dib_graphic.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/picture.h"
+#include "imaging/tiff/dib_graphic.h"
 #include "imaging/tiff/tiff_graphic.h"
 #include "stats/histogram.h"
 
@@ -21,16 +21,17 @@ namespace tintwell::cli {
 namespace {
 
 constexpr std::array<std::string_view, kPixelPlaneCount> kPlaneNames = {
-    "gray",           "red",  "green",   "blue",   "hsv-hue",   "hsv-saturation", "hsv-value", "hls-hue",
-    "hls-lightness", "hls-saturation", "cyan", "magenta", "yellow", "black", "intensity", "luminance"};
+    "gray",      "red",     "green",         "blue",           "hsv-hue", "hsv-saturation",
+    "hsv-value", "hls-hue", "hls-lightness", "hls-saturation", "cyan",    "magenta",
+    "yellow",    "black",   "intensity",     "luminance"};
 
 std::optional<TPixelPlane> ParsePlane(std::string_view text) {
     for (std::size_t i = 0; i < kPlaneNames.size(); ++i)
         if (text == kPlaneNames[i])
             return static_cast<TPixelPlane>(i);
     std::int32_t number = -1;
-    if (text.size() <= 2 && !text.empty() && text.front() != ' ' && text.front() != '+' && text.front() != '-' &&
-        TryStrToInt(text, number) && number >= 0 && number < kPixelPlaneCount)
+    if (text.size() <= 2 && !text.empty() && text.front() != ' ' && text.front() != '+' &&
+        text.front() != '-' && TryStrToInt(text, number) && number >= 0 && number < kPixelPlaneCount)
         return static_cast<TPixelPlane>(number);
     return std::nullopt;
 }
@@ -126,7 +127,8 @@ int RunAverage(std::span<const std::string> args, std::ostream& out, std::ostrea
         }
         if (parsed.Json) {
             out << (i ? "," : "") << "{\"file\":" << JsonString(file) << ','
-                << (error.empty() ? "\"average\":" + JsonString(colour) : "\"error\":" + JsonString(error)) << '}';
+                << (error.empty() ? "\"average\":" + JsonString(colour) : "\"error\":" + JsonString(error))
+                << '}';
         } else if (error.empty()) {
             out << colour << "  " << PrintableFileName(file) << '\n';
         }
@@ -163,10 +165,10 @@ int RunStats(std::span<const std::string> args, std::ostream& out, std::ostream&
         const std::string_view plane = PlaneName(parsed.Planes[i]);
         if (parsed.Json) {
             out << (i ? "," : "") << "{\"plane\":" << JsonString(plane) << ",\"N\":" << s.N
-                << ",\"Minimum\":" << int{s.Minimum} << ",\"Maximum\":" << int{s.Maximum} << ",\"Mode\":" << int{s.Mode}
-                << ",\"Median\":" << int{s.Median} << ",\"Mean\":" << Real(s.Mean)
-                << ",\"StandardDeviation\":" << Real(s.StandardDeviation) << ",\"Skewness\":" << Real(s.Skewness)
-                << ",\"Kurtosis\":" << Real(s.Kurtosis) << '}';
+                << ",\"Minimum\":" << int{s.Minimum} << ",\"Maximum\":" << int{s.Maximum}
+                << ",\"Mode\":" << int{s.Mode} << ",\"Median\":" << int{s.Median}
+                << ",\"Mean\":" << Real(s.Mean) << ",\"StandardDeviation\":" << Real(s.StandardDeviation)
+                << ",\"Skewness\":" << Real(s.Skewness) << ",\"Kurtosis\":" << Real(s.Kurtosis) << '}';
         } else {
             out << plane << ": N " << s.N << ", Minimum " << int{s.Minimum} << ", Maximum " << int{s.Maximum}
                 << ", Mode " << int{s.Mode} << ", Median " << int{s.Median} << ", Mean " << Real(s.Mean)
@@ -221,10 +223,9 @@ int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& 
     }
     const TGraphic& graphic = *picture.Graphic();
     // Name and value pairs in the order they are shown; values are JSON already.
-    std::vector<std::pair<std::string, std::string>> fields = {
-        {"class", JsonString(graphic.ClassName())},
-        {"width", IntToStr(graphic.Width())},
-        {"height", IntToStr(graphic.Height())}};
+    std::vector<std::pair<std::string, std::string>> fields = {{"class", JsonString(graphic.ClassName())},
+                                                               {"width", IntToStr(graphic.Width())},
+                                                               {"height", IntToStr(graphic.Height())}};
     if (const auto* tiff = dynamic_cast<const TTiffGraphic*>(&graphic)) {
         fields.emplace_back("pixelFormat", JsonString(DisplayName(tiff->PixelFormat())));
         fields.emplace_back("compression", JsonString(DisplayName(tiff->Compression())));

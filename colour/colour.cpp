@@ -10,7 +10,8 @@ namespace tintwell {
 namespace {
 
 constexpr TColor RGBHex(std::uint32_t rrggbb) {
-    return RGB(static_cast<int>(rrggbb >> 16), static_cast<int>((rrggbb >> 8) & 0xFF), static_cast<int>(rrggbb & 0xFF));
+    return RGB(static_cast<int>(rrggbb >> 16), static_cast<int>((rrggbb >> 8) & 0xFF),
+               static_cast<int>(rrggbb & 0xFF));
 }
 
 // The platform's default colours for the classic system-colour indexes, in their index order.
@@ -72,7 +73,8 @@ std::string ColorToRGBText(TColor color) {
 }
 
 TColor HTMLToColor(std::string_view code) {
-    if (code.size() != 7 || code[0] != '#' || !IsNumber(code.substr(1), true, FormatSettings().DecimalSeparator))
+    if (code.size() != 7 || code[0] != '#' ||
+        !IsNumber(code.substr(1), true, FormatSettings().DecimalSeparator))
         return 0;
     // Blue, green, red pairs, so that the number read is the colour value itself. IsNumber ran on
     // a stripped copy: a blank at either end got through and makes this conversion raise.
@@ -125,7 +127,8 @@ TColor InvertColor(TColor color) noexcept {
 
 TColor AddColors(TColor a, TColor b) noexcept {
     const auto add = [](int x, int y) { return std::min(x + y, 255); };
-    return RGB(add(GetRValue(a), GetRValue(b)), add(GetGValue(a), GetGValue(b)), add(GetBValue(a), GetBValue(b)));
+    return RGB(add(GetRValue(a), GetRValue(b)), add(GetGValue(a), GetGValue(b)),
+               add(GetBValue(a), GetBValue(b)));
 }
 
 TGrayCorrectionMode GrayCorrectionModeFromIndex(int index) noexcept {

@@ -28,7 +28,8 @@ THSVColor ColorToHSV(TColor color) noexcept {
     const int delta = max - min;
 
     const double value = static_cast<double>(static_cast<long double>(max * 100) / 255.0L);
-    const double saturation = max == 0 ? 0.0 : static_cast<double>(static_cast<long double>(delta * 100) / max);
+    const double saturation =
+        max == 0 ? 0.0 : static_cast<double>(static_cast<long double>(delta * 100) / max);
     double hue = 0;
     if (saturation != 0) {
         // Red wins a tie for the largest channel over green, green over blue.

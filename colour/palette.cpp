@@ -41,8 +41,12 @@ std::array<THSVColor, 5> BuildPaletteHSV(const THSVColor& base) noexcept {
 
 TColorScheme BuildPalette(TColor color) noexcept {
     const std::array<THSVColor, 5> hsv = BuildPaletteHSV(ColorToHSV(color));
-    return TColorScheme{color,          HSVToColor(hsv[0]), HSVToColor(hsv[1]),
-                        HSVToColor(hsv[2]), HSVToColor(hsv[3]), HSVToColor(hsv[4])};
+    return TColorScheme{color,
+                        HSVToColor(hsv[0]),
+                        HSVToColor(hsv[1]),
+                        HSVToColor(hsv[2]),
+                        HSVToColor(hsv[3]),
+                        HSVToColor(hsv[4])};
 }
 
 } // namespace tintwell

@@ -15,7 +15,8 @@ enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf
 class TBitmapView {
 public:
     TBitmapView() = default;
-    TBitmapView(int width, int height, TPixelFormat format, const std::uint8_t* firstRow, std::ptrdiff_t stride)
+    TBitmapView(int width, int height, TPixelFormat format, const std::uint8_t* firstRow,
+                std::ptrdiff_t stride)
         : FWidth(width), FHeight(height), FPixelFormat(format), FFirstRow(firstRow), FStride(stride) {}
 
     int Width() const noexcept { return FWidth; }

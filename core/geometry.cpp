@@ -13,9 +13,10 @@ TSize FitPictureSize(TSize picture, TSize area) noexcept {
     // The width the area's height would give; if that does not fit, the width decides. Products in
     // 64 bits: both factors may be near the int limit.
     const std::int64_t width = std::int64_t{area.Height} * picture.Width / picture.Height;
-    TSize fitted = width <= area.Width
-                       ? TSize{static_cast<int>(width), area.Height}
-                       : TSize{area.Width, static_cast<int>(std::int64_t{area.Width} * picture.Height / picture.Width)};
+    TSize fitted =
+        width <= area.Width
+            ? TSize{static_cast<int>(width), area.Height}
+            : TSize{area.Width, static_cast<int>(std::int64_t{area.Width} * picture.Height / picture.Width)};
     fitted.Width = std::max(fitted.Width, 1);
     fitted.Height = std::max(fitted.Height, 1);
     return fitted;

@@ -35,11 +35,18 @@ inline constexpr TColor clGrayText = SystemColorOf(COLOR_GRAYTEXT);
 
 // Only the low 8 bits of each argument count.
 constexpr TColor RGB(int r, int g, int b) noexcept {
-    return static_cast<TColor>((static_cast<std::uint32_t>(r) & 0xFFu) | ((static_cast<std::uint32_t>(g) & 0xFFu) << 8) |
+    return static_cast<TColor>((static_cast<std::uint32_t>(r) & 0xFFu) |
+                               ((static_cast<std::uint32_t>(g) & 0xFFu) << 8) |
                                ((static_cast<std::uint32_t>(b) & 0xFFu) << 16));
 }
-constexpr std::uint8_t GetRValue(TColor c) noexcept { return static_cast<std::uint8_t>(static_cast<std::uint32_t>(c)); }
-constexpr std::uint8_t GetGValue(TColor c) noexcept { return static_cast<std::uint8_t>(static_cast<std::uint32_t>(c) >> 8); }
-constexpr std::uint8_t GetBValue(TColor c) noexcept { return static_cast<std::uint8_t>(static_cast<std::uint32_t>(c) >> 16); }
+constexpr std::uint8_t GetRValue(TColor c) noexcept {
+    return static_cast<std::uint8_t>(static_cast<std::uint32_t>(c));
+}
+constexpr std::uint8_t GetGValue(TColor c) noexcept {
+    return static_cast<std::uint8_t>(static_cast<std::uint32_t>(c) >> 8);
+}
+constexpr std::uint8_t GetBValue(TColor c) noexcept {
+    return static_cast<std::uint8_t>(static_cast<std::uint32_t>(c) >> 16);
+}
 
 } // namespace tintwell

@@ -68,11 +68,11 @@ inline int RunOne(const std::uint8_t* data, std::size_t size) {
 
 } // namespace tintwell::fuzz
 
-#define TINTWELL_FUZZ_TARGET(extension)                                                                                \
-    extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {                                                     \
-        tintwell::fuzz::Initialize(argc, argv, extension);                                                             \
-        return 0;                                                                                                      \
-    }                                                                                                                  \
-    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {                               \
-        return tintwell::fuzz::RunOne(data, size);                                                                     \
+#define TINTWELL_FUZZ_TARGET(extension)                                                                      \
+    extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {                                           \
+        tintwell::fuzz::Initialize(argc, argv, extension);                                                   \
+        return 0;                                                                                            \
+    }                                                                                                        \
+    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {                      \
+        return tintwell::fuzz::RunOne(data, size);                                                           \
     }

@@ -16,9 +16,11 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QGuiApplication app(argc, argv); // the icon writer is a Qt plugin
     using namespace tintwell::test;
-    const std::pair<const char*, std::vector<TFixtureFile>> sets[] = {
-        {"bmp", BmpFixtures()},   {"ico", IconFixtures()}, {"metafile", MetafileFixtures()},
-        {"jpeg", JpegFixtures()}, {"tiff", TiffFixtures()}};
+    const std::pair<const char*, std::vector<TFixtureFile>> sets[] = {{"bmp", BmpFixtures()},
+                                                                      {"ico", IconFixtures()},
+                                                                      {"metafile", MetafileFixtures()},
+                                                                      {"jpeg", JpegFixtures()},
+                                                                      {"tiff", TiffFixtures()}};
     for (const auto& [loader, files] : sets) {
         const std::filesystem::path folder = std::filesystem::path(argv[1]) / loader;
         std::filesystem::create_directories(folder);

@@ -18,7 +18,8 @@ namespace {
 [[noreturn]] void RaiseInvalidBitmap() { throw EInvalidGraphic(ResString("Bitmap image is not valid")); }
 
 std::uint32_t ReadU32(const std::uint8_t* p) {
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+           std::uint32_t{p[3]} << 24;
 }
 std::uint16_t ReadU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
@@ -72,7 +73,8 @@ bool TryReadPlain24BitBmp(const std::string& fileName, QImage& image) {
 
 } // namespace
 
-const TGraphicClass kBitmapClass{"TBitmap", [] { return std::unique_ptr<TGraphic>(std::make_unique<TBitmap>()); }};
+const TGraphicClass kBitmapClass{"TBitmap",
+                                 [] { return std::unique_ptr<TGraphic>(std::make_unique<TBitmap>()); }};
 
 void TBitmap::LoadFromFile(const std::string& fileName) {
     QImage image;
@@ -128,7 +130,8 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
 TBitmapView TBitmap::View() const noexcept {
     if (FImage.isNull())
         return TBitmapView(0, 0, FEmptyFormat, nullptr, 0);
-    return TBitmapView(FImage.width(), FImage.height(), PixelFormat(), FImage.constBits(), FImage.bytesPerLine());
+    return TBitmapView(FImage.width(), FImage.height(), PixelFormat(), FImage.constBits(),
+                       FImage.bytesPerLine());
 }
 
 } // namespace tintwell

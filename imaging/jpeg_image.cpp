@@ -172,7 +172,8 @@ struct TImageSink {
                     const int v = cinfo->colormap[0][i];
                     table.push_back(qRgb(v, v, v));
                 } else {
-                    table.push_back(qRgb(cinfo->colormap[0][i], cinfo->colormap[1][i], cinfo->colormap[2][i]));
+                    table.push_back(
+                        qRgb(cinfo->colormap[0][i], cinfo->colormap[1][i], cinfo->colormap[2][i]));
                 }
             }
             self.Image.setColorTable(table);
@@ -225,7 +226,8 @@ QImage Decode(const std::vector<std::uint8_t>& bytes, unsigned scaleDenominator,
     // The decoder's own buffers (a progressive file keeps all its coefficients) stay within a
     // bound tied to the image limit, so a small file cannot claim gigabytes.
     const std::int64_t maxMemory = std::min<std::int64_t>(MaxImagePixels() * 8, LONG_MAX);
-    const TDecodeSettings settings{DisplayInfo().BitsPerPixel <= 8, scaleDenominator, static_cast<long>(maxMemory)};
+    const TDecodeSettings settings{DisplayInfo().BitsPerPixel <= 8, scaleDenominator,
+                                   static_cast<long>(maxMemory)};
     const int code = DecodeJpeg(bytes.data(), bytes.size(), &settings, &cSink);
     if (code != 0)
         RaiseJpegError(code);
@@ -281,8 +283,11 @@ QImage TJPEGImage::DecodeForPreview(QSize maxSize) const {
     if (FState->Bytes.empty())
         return {};
     unsigned denominator = 1;
-    while (denominator < 8 && (Width() + 2 * static_cast<int>(denominator) - 1) / (2 * static_cast<int>(denominator)) >= maxSize.width() &&
-           (Height() + 2 * static_cast<int>(denominator) - 1) / (2 * static_cast<int>(denominator)) >= maxSize.height())
+    while (denominator < 8 &&
+           (Width() + 2 * static_cast<int>(denominator) - 1) / (2 * static_cast<int>(denominator)) >=
+               maxSize.width() &&
+           (Height() + 2 * static_cast<int>(denominator) - 1) / (2 * static_cast<int>(denominator)) >=
+               maxSize.height())
         denominator *= 2;
     return Decode(FState->Bytes, denominator, Width(), Height());
 }

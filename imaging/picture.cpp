@@ -24,6 +24,8 @@ void TPicture::LoadFromFile(const std::string& fileName) {
     FGraphic = std::move(graphic);
 }
 
-void TPicture::Assign(const TPicture& other) { FGraphic = other.FGraphic ? other.FGraphic->Clone() : nullptr; }
+void TPicture::Assign(const TPicture& other) {
+    FGraphic = other.FGraphic ? other.FGraphic->Clone() : nullptr;
+}
 
 } // namespace tintwell

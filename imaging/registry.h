@@ -29,7 +29,8 @@ public:
     TGraphicFormatRegistry();
 
     // Appends an entry; the extension is lower-cased.
-    void RegisterGraphicFormat(std::string_view extension, std::string description, const TGraphicClass& graphicClass);
+    void RegisterGraphicFormat(std::string_view extension, std::string description,
+                               const TGraphicClass& graphicClass);
 
     // The latest registration of the extension wins; case is ignored. Null when none.
     const TGraphicClass* FindGraphicClass(std::string_view extension) const noexcept;

@@ -16,8 +16,9 @@ void TPictureView::SetPicture(const QImage& picture) {
         return;
     }
     SetPicture(picture.size(), [picture](QSize target) {
-        const QImage scaled =
-            target == picture.size() ? picture : picture.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage scaled = target == picture.size()
+                                  ? picture
+                                  : picture.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         // In the format painting blends fastest, so a repaint copies rather than converts.
         return scaled.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     });
@@ -54,7 +55,8 @@ void TPictureView::Rescale() noexcept {
     if (!FScaler)
         return;
     const QSize area = contentsRect().size();
-    const TSize fitted = FitPictureSize({FPictureSize.width(), FPictureSize.height()}, {area.width(), area.height()});
+    const TSize fitted =
+        FitPictureSize({FPictureSize.width(), FPictureSize.height()}, {area.width(), area.height()});
     if (fitted.IsEmpty())
         return;
     try {

@@ -115,7 +115,8 @@ public:
     virtual std::unique_ptr<TRegistryKey> OpenRegistryKey(std::string_view path, TRegistryAccess access) = 0;
 
     // The modal open dialog with a picture pane; the chosen file, or nothing on cancel.
-    virtual std::optional<std::string> OpenPictureDialog(QWidget* parent, const std::vector<TFileFilterRow>& filter,
+    virtual std::optional<std::string> OpenPictureDialog(QWidget* parent,
+                                                         const std::vector<TFileFilterRow>& filter,
                                                          const TFilePreviewProvider& preview) = 0;
 
     // LANG as set ("" when unset), the user's locale as ISO language and country ("de", "AT"),

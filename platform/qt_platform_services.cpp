@@ -15,8 +15,8 @@
 #include <QWidget>
 #include <cstdlib>
 
-#include "platform/open_picture_dialog.h"
 #include "core/resource_text.h"
+#include "platform/open_picture_dialog.h"
 
 namespace tintwell {
 namespace {
@@ -161,8 +161,8 @@ std::unique_ptr<TRegistryKey> TQtPlatformServices::OpenRegistryKey(std::string_v
 }
 
 std::optional<std::string> TQtPlatformServices::OpenPictureDialog(QWidget* parent,
-                                                                   const std::vector<TFileFilterRow>& filter,
-                                                                   const TFilePreviewProvider& preview) {
+                                                                  const std::vector<TFileFilterRow>& filter,
+                                                                  const TFilePreviewProvider& preview) {
     TOpenPictureDialog dialog(parent, filter, preview);
     // Like a dialog component that lives with its window, the next Open offers the type the user
     // chose last time.

@@ -34,7 +34,7 @@ inline constexpr int kPixelPlaneCount = 16;
 
 // Raised by GetHistogram when it cannot count a bitmap; the message starts with "GetHistogram:".
 class EHistogramError : public Exception {
-  public:
+public:
     using Exception::Exception;
 };
 
@@ -53,7 +53,7 @@ struct THistogramStatistics {
 
 // 256 counters, one per level; the counters are the whole state.
 class THistogram {
-  public:
+public:
     THistogram() noexcept { Clear(); }
 
     void Clear() noexcept { Counts.fill(0); }

@@ -17,17 +17,13 @@ THSVInt RGBToHSVInt(std::uint8_t R, std::uint8_t G, std::uint8_t B) noexcept {
     return detail::HSVInt(R, G, B);
 }
 
-THLSReal RGBToHLSReal(float r, float g, float b) noexcept {
-    return detail::HLSReal(r, g, b);
-}
+THLSReal RGBToHLSReal(float r, float g, float b) noexcept { return detail::HLSReal(r, g, b); }
 
 THLSInt RGBToHLSInt(std::uint8_t R, std::uint8_t G, std::uint8_t B) noexcept {
     return detail::HLSInt(R, G, B);
 }
 
-TCMYK RGBToCMYK(std::uint8_t R, std::uint8_t G, std::uint8_t B) noexcept {
-    return detail::CMYK(R, G, B);
-}
+TCMYK RGBToCMYK(std::uint8_t R, std::uint8_t G, std::uint8_t B) noexcept { return detail::CMYK(R, G, B); }
 
 std::uint8_t PlaneLevel(TPixelPlane plane, std::uint8_t R, std::uint8_t G, std::uint8_t B) {
     std::uint8_t level = 0;

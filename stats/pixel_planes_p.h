@@ -22,9 +22,7 @@ constexpr std::int64_t MulDivUnchecked(std::int64_t a, std::int64_t b, std::int6
 }
 
 // MulDiv for the hue arithmetic, whose results are small enough for int.
-constexpr int MulDivInt(int a, int b, int c) noexcept {
-    return static_cast<int>(MulDivUnchecked(a, b, c));
-}
+constexpr int MulDivInt(int a, int b, int c) noexcept { return static_cast<int>(MulDivUnchecked(a, b, c)); }
 
 constexpr THSVInt HSVInt(int R, int G, int B) noexcept {
     const int mx = std::max({R, G, B});
@@ -72,9 +70,7 @@ inline THLSReal HLSReal(float r, float g, float b) noexcept {
 
 // Exact halves go to the even neighbour under the default rounding mode. rintl compiles to one
 // instruction; nearbyintl and lrintl are library calls, ten to forty times slower per pixel.
-inline int RoundHalfEven(long double x) noexcept {
-    return static_cast<int>(std::rintl(x));
-}
+inline int RoundHalfEven(long double x) noexcept { return static_cast<int>(std::rintl(x)); }
 
 inline THLSInt HLSInt(int R, int G, int B) noexcept {
     using X = long double;

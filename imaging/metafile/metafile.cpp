@@ -31,17 +31,11 @@ void TMetafile::LoadFromMemory(std::span<const std::uint8_t> bytes) {
     FState = std::move(state);
 }
 
-int TMetafile::Width() const noexcept {
-    return FState ? FState->Program.Width : 0;
-}
+int TMetafile::Width() const noexcept { return FState ? FState->Program.Width : 0; }
 
-int TMetafile::Height() const noexcept {
-    return FState ? FState->Program.Height : 0;
-}
+int TMetafile::Height() const noexcept { return FState ? FState->Program.Height : 0; }
 
-bool TMetafile::Enhanced() const noexcept {
-    return FState && FState->Program.Enhanced;
-}
+bool TMetafile::Enhanced() const noexcept { return FState && FState->Program.Enhanced; }
 
 void TMetafile::Draw(QPainter& painter, const QRectF& rect) const {
     if (FState)

@@ -11,7 +11,7 @@ namespace tintwell {
 // A Windows metafile, placeable or plain WMF, or EMF: shown, never analysed. The records are read
 // and checked once at load; copies share them.
 class TMetafile : public TGraphic {
-  public:
+public:
     TMetafile();
     ~TMetafile() override;
     TMetafile(const TMetafile&);
@@ -44,7 +44,7 @@ class TMetafile : public TGraphic {
     // True for an EMF, false for a WMF or before loading.
     bool Enhanced() const noexcept;
 
-  private:
+private:
     struct TState;
     std::shared_ptr<const TState> FState;
 };

@@ -7,9 +7,7 @@
 
 namespace tintwell::metafile {
 
-void RaiseInvalid() {
-    throw EInvalidGraphic(ResString("Metafile is not valid"));
-}
+void RaiseInvalid() { throw EInvalidGraphic(ResString("Metafile is not valid")); }
 
 QString DecodeAnsi(TBytes bytes, std::size_t offset, std::size_t count) {
     // Code page 1252 differs from Latin-1 only in 0x80 to 0x9F; unassigned codes stay as they are.
@@ -112,17 +110,11 @@ std::uint32_t TProgramBuilder::AddFont(TFont font) {
 void TProgramBuilder::Select(const TObjectTable::TEntry& entry) {
     TRecord record{TOp::SelectPen};
     switch (entry.Kind) {
-    case TObjectTable::TKind::Pen:
-        break;
-    case TObjectTable::TKind::Brush:
-        record.Op = TOp::SelectBrush;
-        break;
-    case TObjectTable::TKind::Font:
-        record.Op = TOp::SelectFont;
-        break;
+    case TObjectTable::TKind::Pen: break;
+    case TObjectTable::TKind::Brush: record.Op = TOp::SelectBrush; break;
+    case TObjectTable::TKind::Font: record.Op = TOp::SelectFont; break;
     case TObjectTable::TKind::Empty:
-    case TObjectTable::TKind::Other:
-        return;
+    case TObjectTable::TKind::Other: return;
     }
     record.First = entry.Index;
     FProgram.Records.push_back(record);

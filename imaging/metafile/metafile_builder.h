@@ -18,7 +18,7 @@ namespace tintwell::metafile {
 // A window on the file's bytes. Every read outside it yields 0, so a missed check reads nothing
 // it should not; callers still test Has first, because a short record is malformed, not zero.
 class TBytes {
-  public:
+public:
     TBytes() = default;
     explicit TBytes(std::span<const std::uint8_t> bytes) noexcept : FBytes(bytes) {}
 
@@ -57,7 +57,7 @@ class TBytes {
         return value;
     }
 
-  private:
+private:
     std::span<const std::uint8_t> FBytes;
 };
 
@@ -76,7 +76,7 @@ QString DecodeAnsi(TBytes bytes, std::size_t offset, std::size_t count);
 // the slot. Selecting is resolved while reading, because which object a slot holds at each record
 // depends only on the records before it.
 class TObjectTable {
-  public:
+public:
     enum class TKind : std::uint8_t { Empty, Pen, Brush, Font, Other };
     struct TEntry {
         TKind Kind = TKind::Empty;
@@ -95,7 +95,7 @@ class TObjectTable {
     const TEntry& Get(std::uint32_t slot) const noexcept { return FEntries[slot]; }
     void Erase(std::uint32_t slot);
 
-  private:
+private:
     std::vector<TEntry> FEntries;
     // Freed slots below FNextUnused; may hold slots filled again since, skipped when met.
     std::priority_queue<std::uint32_t, std::vector<std::uint32_t>, std::greater<>> FFreed;
@@ -105,7 +105,7 @@ class TObjectTable {
 // Appends records to a program while keeping what the player relies on: every index in range,
 // SaveDC nesting within kMaxSaveDepth, RestoreDC never popping more than was saved.
 class TProgramBuilder {
-  public:
+public:
     explicit TProgramBuilder(bool enhanced);
 
     TProgram& Program() noexcept { return FProgram; }
@@ -145,7 +145,7 @@ class TProgramBuilder {
     // nothing was drawn. A plain WMF without a window extent takes its size from it.
     QRect DrawingBounds() const noexcept;
 
-  private:
+private:
     void Extend(QPoint point) noexcept;
 
     TProgram FProgram;

@@ -79,12 +79,10 @@ enum : std::uint32_t {
     EMR_EXTCREATEPEN = 95,
 };
 
-int ToPixels(double pixels) {
-    return static_cast<int>(std::clamp(std::round(pixels), 0.0, 2147483647.0));
-}
+int ToPixels(double pixels) { return static_cast<int>(std::clamp(std::round(pixels), 0.0, 2147483647.0)); }
 
 class TEmfReader {
-  public:
+public:
     explicit TEmfReader(std::size_t handles) : FBuilder(true), FObjects(std::max<std::size_t>(handles, 1)) {}
 
     // Translates one record (r spans it, its type and size included); false when it is malformed,
@@ -93,7 +91,7 @@ class TEmfReader {
 
     TProgramBuilder& Builder() noexcept { return FBuilder; }
 
-  private:
+private:
     bool CreateObject(TBytes r, TObjectTable::TEntry entry);
     bool SelectStock(std::uint32_t stock);
     bool Points(TOp op, TBytes r, bool small);
@@ -295,8 +293,7 @@ bool TEmfReader::Record(std::uint32_t type, TBytes r) {
             return false;
         b.AddRect(TOp::IntersectClipRect, r.I32(8), r.I32(12), r.I32(16), r.I32(20));
         return true;
-    case EMR_SAVEDC:
-        return b.SaveDC();
+    case EMR_SAVEDC: return b.SaveDC();
     case EMR_RESTOREDC:
         if (!need(12))
             return false;
@@ -370,26 +367,19 @@ bool TEmfReader::Record(std::uint32_t type, TBytes r) {
         return true;
     }
     case EMR_POLYBEZIER:
-    case EMR_POLYBEZIER16:
-        return Points(TOp::PolyBezier, r, type == EMR_POLYBEZIER16);
+    case EMR_POLYBEZIER16: return Points(TOp::PolyBezier, r, type == EMR_POLYBEZIER16);
     case EMR_POLYGON:
-    case EMR_POLYGON16:
-        return Points(TOp::Polygon, r, type == EMR_POLYGON16);
+    case EMR_POLYGON16: return Points(TOp::Polygon, r, type == EMR_POLYGON16);
     case EMR_POLYLINE:
-    case EMR_POLYLINE16:
-        return Points(TOp::Polyline, r, type == EMR_POLYLINE16);
+    case EMR_POLYLINE16: return Points(TOp::Polyline, r, type == EMR_POLYLINE16);
     case EMR_POLYBEZIERTO:
-    case EMR_POLYBEZIERTO16:
-        return Points(TOp::PolyBezierTo, r, type == EMR_POLYBEZIERTO16);
+    case EMR_POLYBEZIERTO16: return Points(TOp::PolyBezierTo, r, type == EMR_POLYBEZIERTO16);
     case EMR_POLYLINETO:
-    case EMR_POLYLINETO16:
-        return Points(TOp::PolylineTo, r, type == EMR_POLYLINETO16);
+    case EMR_POLYLINETO16: return Points(TOp::PolylineTo, r, type == EMR_POLYLINETO16);
     case EMR_POLYPOLYLINE:
-    case EMR_POLYPOLYLINE16:
-        return PolyPoly(TOp::PolyPolyline, r, type == EMR_POLYPOLYLINE16);
+    case EMR_POLYPOLYLINE16: return PolyPoly(TOp::PolyPolyline, r, type == EMR_POLYPOLYLINE16);
     case EMR_POLYPOLYGON:
-    case EMR_POLYPOLYGON16:
-        return PolyPoly(TOp::PolyPolygon, r, type == EMR_POLYPOLYGON16);
+    case EMR_POLYPOLYGON16: return PolyPoly(TOp::PolyPolygon, r, type == EMR_POLYPOLYGON16);
     case EMR_RECTANGLE:
     case EMR_ELLIPSE:
         if (!need(24))
@@ -417,8 +407,7 @@ bool TEmfReader::Record(std::uint32_t type, TBytes r) {
         return true;
     }
     case EMR_EXTTEXTOUTA:
-    case EMR_EXTTEXTOUTW:
-        return Text(r, type == EMR_EXTTEXTOUTW);
+    case EMR_EXTTEXTOUTW: return Text(r, type == EMR_EXTTEXTOUTW);
     case EMR_BEGINPATH:
     case EMR_ENDPATH:
     case EMR_CLOSEFIGURE:
@@ -439,8 +428,7 @@ bool TEmfReader::Record(std::uint32_t type, TBytes r) {
               })->second);
         return true;
     }
-    default:
-        return true; // not drawn here: bitmaps, regions, palettes, comments (EMF+ included)
+    default: return true; // not drawn here: bitmaps, regions, palettes, comments (EMF+ included)
     }
 }
 

@@ -75,7 +75,7 @@ struct TDc {
 };
 
 class TPlayer {
-  public:
+public:
     TPlayer(const TProgram& program, QPainter& painter, const QRectF& rect);
     ~TPlayer() { FPainter.restore(); }
     TPlayer(const TPlayer&) = delete;
@@ -83,7 +83,7 @@ class TPlayer {
 
     void Run();
 
-  private:
+private:
     void Execute(const TRecord& r);
     QTransform Transform() const { return FDc.World * PageTransform(FDc.Map) * FOuter; }
     void SetMapMode(std::int32_t mode);
@@ -139,20 +139,11 @@ void TPlayer::SetMapMode(std::int32_t mode) {
     case MM_ISOTROPIC: // starts from the extents of MM_LOMETRIC, as in GDI
         mm = 0.1;
         break;
-    case MM_HIMETRIC:
-        mm = 0.01;
-        break;
-    case MM_LOENGLISH:
-        mm = 0.254;
-        break;
-    case MM_HIENGLISH:
-        mm = 0.0254;
-        break;
-    case MM_TWIPS:
-        mm = 25.4 / 1440;
-        break;
-    default:
-        break;
+    case MM_HIMETRIC: mm = 0.01; break;
+    case MM_LOENGLISH: mm = 0.254; break;
+    case MM_HIENGLISH: mm = 0.0254; break;
+    case MM_TWIPS: mm = 25.4 / 1440; break;
+    default: break;
     }
     FDc.Map.Mode = mode;
     if (mode == MM_ANISOTROPIC)
@@ -436,18 +427,10 @@ void TPlayer::Execute(const TRecord& r) {
     TMapping& map = FDc.Map;
     const bool extents = map.Mode == MM_ISOTROPIC || map.Mode == MM_ANISOTROPIC;
     switch (r.Op) {
-    case TOp::SetWindowOrg:
-        map.WindowOrg = QPointF(a[0], a[1]);
-        break;
-    case TOp::SetViewportOrg:
-        map.ViewportOrg = QPointF(a[0], a[1]);
-        break;
-    case TOp::OffsetWindowOrg:
-        map.WindowOrg += QPointF(a[0], a[1]);
-        break;
-    case TOp::OffsetViewportOrg:
-        map.ViewportOrg += QPointF(a[0], a[1]);
-        break;
+    case TOp::SetWindowOrg: map.WindowOrg = QPointF(a[0], a[1]); break;
+    case TOp::SetViewportOrg: map.ViewportOrg = QPointF(a[0], a[1]); break;
+    case TOp::OffsetWindowOrg: map.WindowOrg += QPointF(a[0], a[1]); break;
+    case TOp::OffsetViewportOrg: map.ViewportOrg += QPointF(a[0], a[1]); break;
     case TOp::SetWindowExt:
         if (extents)
             map.WindowExt = QPointF(a[0], a[1]);
@@ -465,30 +448,18 @@ void TPlayer::Execute(const TRecord& r) {
             ext = scaled;
         break;
     }
-    case TOp::SetMapMode:
-        SetMapMode(a[0]);
-        break;
+    case TOp::SetMapMode: SetMapMode(a[0]); break;
     case TOp::ModifyWorldTransform: {
         const QTransform& x = FProgram.Transforms[r.First];
         switch (a[0]) {
-        case 1:
-            FDc.World.reset();
-            break;
-        case 2:
-            FDc.World = x * FDc.World;
-            break;
-        case 3:
-            FDc.World = FDc.World * x;
-            break;
-        default:
-            FDc.World = x;
-            break;
+        case 1: FDc.World.reset(); break;
+        case 2: FDc.World = x * FDc.World; break;
+        case 3: FDc.World = FDc.World * x; break;
+        default: FDc.World = x; break;
         }
         break;
     }
-    case TOp::SaveDC:
-        FSaved.push_back(FDc);
-        break;
+    case TOp::SaveDC: FSaved.push_back(FDc); break;
     case TOp::RestoreDC: {
         const std::size_t pops = std::min(static_cast<std::size_t>(a[0]), FSaved.size());
         if (pops == 0)
@@ -505,33 +476,15 @@ void TPlayer::Execute(const TRecord& r) {
         ApplyClip();
         break;
     }
-    case TOp::SelectPen:
-        FDc.Pen = r.First;
-        break;
-    case TOp::SelectBrush:
-        FDc.Brush = r.First;
-        break;
-    case TOp::SelectFont:
-        FDc.Font = r.First;
-        break;
-    case TOp::SetTextColor:
-        FDc.TextColor = r.First;
-        break;
-    case TOp::SetBkColor:
-        FDc.BkColor = r.First;
-        break;
-    case TOp::SetBkMode:
-        FDc.BkMode = a[0];
-        break;
-    case TOp::SetPolyFillMode:
-        FDc.FillMode = a[0];
-        break;
-    case TOp::SetTextAlign:
-        FDc.TextAlign = static_cast<std::uint32_t>(a[0]);
-        break;
-    case TOp::SetArcDirection:
-        FDc.ArcDirection = a[0];
-        break;
+    case TOp::SelectPen: FDc.Pen = r.First; break;
+    case TOp::SelectBrush: FDc.Brush = r.First; break;
+    case TOp::SelectFont: FDc.Font = r.First; break;
+    case TOp::SetTextColor: FDc.TextColor = r.First; break;
+    case TOp::SetBkColor: FDc.BkColor = r.First; break;
+    case TOp::SetBkMode: FDc.BkMode = a[0]; break;
+    case TOp::SetPolyFillMode: FDc.FillMode = a[0]; break;
+    case TOp::SetTextAlign: FDc.TextAlign = static_cast<std::uint32_t>(a[0]); break;
+    case TOp::SetArcDirection: FDc.ArcDirection = a[0]; break;
     case TOp::MoveTo:
         FDc.Current = QPointF(a[0], a[1]);
         if (FInPath && Finite(Transform())) {
@@ -607,12 +560,8 @@ void TPlayer::Execute(const TRecord& r) {
     case TOp::Arc:
     case TOp::ArcTo:
     case TOp::Pie:
-    case TOp::Chord:
-        ArcShape(r);
-        break;
-    case TOp::Text:
-        Text(FProgram.Texts[r.First]);
-        break;
+    case TOp::Chord: ArcShape(r); break;
+    case TOp::Text: Text(FProgram.Texts[r.First]); break;
     case TOp::BeginPath:
         FPath.clear();
         FInPath = true;

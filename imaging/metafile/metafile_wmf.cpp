@@ -70,7 +70,7 @@ int ToPixels(double units, double unitsPerInch, int dpi) {
 }
 
 class TWmfReader {
-  public:
+public:
     explicit TWmfReader(std::size_t objects) : FBuilder(false), FObjects(objects) {}
 
     // Translates one record; false when it is malformed, which ends the reading.
@@ -80,7 +80,7 @@ class TWmfReader {
     // The window as first set by the file, the size of a plain WMF.
     const std::optional<QRect>& FirstWindow() const noexcept { return FFirstWindow; }
 
-  private:
+private:
     bool CreateObject(TObjectTable::TEntry entry);
     bool Points(TOp op, TBytes p);
     bool PolyPolygon(TBytes p);
@@ -256,8 +256,7 @@ bool TWmfReader::Record(std::uint16_t function, TBytes p) {
                   {xNum, xDenom, yNum, yDenom});
         return true;
     }
-    case META_SAVEDC:
-        return b.SaveDC();
+    case META_SAVEDC: return b.SaveDC();
     case META_RESTOREDC:
         if (!p.Has(0, 2))
             return false;
@@ -288,8 +287,7 @@ bool TWmfReader::Record(std::uint16_t function, TBytes p) {
     case META_DIBCREATEPATTERNBRUSH:
         return CreateObject({TKind::Brush, b.AddBrush(TProgramBuilder::PatternBrush())});
     case META_CREATEPALETTE:
-    case META_CREATEREGION:
-        return CreateObject({TKind::Other, 0});
+    case META_CREATEREGION: return CreateObject({TKind::Other, 0});
     case META_SELECTOBJECT:
     case META_DELETEOBJECT: {
         if (!p.Has(0, 2))
@@ -313,12 +311,9 @@ bool TWmfReader::Record(std::uint16_t function, TBytes p) {
         else
             b.AddPoints(TOp::PolylineTo, {QPoint(p.I16(2), p.I16(0))});
         return true;
-    case META_POLYLINE:
-        return Points(TOp::Polyline, p);
-    case META_POLYGON:
-        return Points(TOp::Polygon, p);
-    case META_POLYPOLYGON:
-        return PolyPolygon(p);
+    case META_POLYLINE: return Points(TOp::Polyline, p);
+    case META_POLYGON: return Points(TOp::Polygon, p);
+    case META_POLYPOLYGON: return PolyPolygon(p);
     case META_RECTANGLE:
     case META_ELLIPSE:
         if (!p.Has(0, 8))
@@ -340,12 +335,9 @@ bool TWmfReader::Record(std::uint16_t function, TBytes p) {
         b.AddRect(op, p.I16(14), p.I16(12), p.I16(10), p.I16(8), {p.I16(6), p.I16(4), p.I16(2), p.I16(0)});
         return true;
     }
-    case META_TEXTOUT:
-        return TextOut(p);
-    case META_EXTTEXTOUT:
-        return ExtTextOut(p);
-    default:
-        return true; // not drawn here: bitmaps, regions, escapes, raster operations
+    case META_TEXTOUT: return TextOut(p);
+    case META_EXTTEXTOUT: return ExtTextOut(p);
+    default: return true; // not drawn here: bitmaps, regions, escapes, raster operations
     }
 }
 

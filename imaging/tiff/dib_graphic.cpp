@@ -15,20 +15,14 @@ namespace {
 
 constexpr std::uint32_t kRgbMask = 0xFFFFFFu;
 
-bool IsTrueColor(TDibPixelFormat format) {
-    return format == TDibPixelFormat::TrueColor;
-}
+bool IsTrueColor(TDibPixelFormat format) { return format == TDibPixelFormat::TrueColor; }
 
-[[noreturn]] void RaiseOutOfMemory() {
-    throw EInvalidGraphic(ResString("Not enough memory for the bitmap"));
-}
+[[noreturn]] void RaiseOutOfMemory() { throw EInvalidGraphic(ResString("Not enough memory for the bitmap")); }
 
 std::vector<TColor> StandardPalette(TDibPixelFormat format) {
     std::vector<TColor> palette;
     switch (format) {
-    case TDibPixelFormat::BlackAndWhite:
-        palette = {RGB(0, 0, 0), RGB(255, 255, 255)};
-        break;
+    case TDibPixelFormat::BlackAndWhite: palette = {RGB(0, 0, 0), RGB(255, 255, 255)}; break;
     case TDibPixelFormat::Gray16:
         for (int i = 0; i < 16; ++i)
             palette.push_back(RGB(i * 17, i * 17, i * 17));
@@ -39,8 +33,7 @@ std::vector<TColor> StandardPalette(TDibPixelFormat format) {
         break;
     case TDibPixelFormat::Color16:
     case TDibPixelFormat::Color256:
-    case TDibPixelFormat::TrueColor:
-        break;
+    case TDibPixelFormat::TrueColor: break;
     }
     return palette;
 }
@@ -56,34 +49,24 @@ int SquaredDistance(TColor a, TColor b) {
 
 std::string_view DisplayName(TDibPixelFormat format) noexcept {
     switch (format) {
-    case TDibPixelFormat::BlackAndWhite:
-        return "Black and white";
-    case TDibPixelFormat::Gray16:
-        return "16 shades of gray";
-    case TDibPixelFormat::Gray256:
-        return "256 shades of gray";
-    case TDibPixelFormat::Color16:
-        return "16 color";
-    case TDibPixelFormat::Color256:
-        return "256 color";
-    case TDibPixelFormat::TrueColor:
-        return "True color";
+    case TDibPixelFormat::BlackAndWhite: return "Black and white";
+    case TDibPixelFormat::Gray16: return "16 shades of gray";
+    case TDibPixelFormat::Gray256: return "256 shades of gray";
+    case TDibPixelFormat::Color16: return "16 color";
+    case TDibPixelFormat::Color256: return "256 color";
+    case TDibPixelFormat::TrueColor: return "True color";
     }
     return "";
 }
 
 int BitsPerPixel(TDibPixelFormat format) noexcept {
     switch (format) {
-    case TDibPixelFormat::BlackAndWhite:
-        return 1;
+    case TDibPixelFormat::BlackAndWhite: return 1;
     case TDibPixelFormat::Gray16:
-    case TDibPixelFormat::Color16:
-        return 4;
+    case TDibPixelFormat::Color16: return 4;
     case TDibPixelFormat::Gray256:
-    case TDibPixelFormat::Color256:
-        return 8;
-    case TDibPixelFormat::TrueColor:
-        return 24;
+    case TDibPixelFormat::Color256: return 8;
+    case TDibPixelFormat::TrueColor: return 24;
     }
     return 24;
 }

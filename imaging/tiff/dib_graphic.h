@@ -32,7 +32,7 @@ int BitsPerPixel(TDibPixelFormat format) noexcept;
 // PixelFormat()). The image's colour table is the palette padded with black to 256 entries, so that
 // every byte a pixel can hold has a colour.
 class TDibGraphic : public TGraphic {
-  public:
+public:
     int Width() const noexcept override { return FImage.width(); }
     int Height() const noexcept override { return FImage.height(); }
     void Draw(QPainter& painter, const QRectF& rect) const override;
@@ -77,7 +77,7 @@ class TDibGraphic : public TGraphic {
     // TRotateTransform by 180 degrees, in place.
     void Rotate180();
 
-  protected:
+protected:
     TDibGraphic() = default;
 
     QImage FImage;
@@ -85,7 +85,7 @@ class TDibGraphic : public TGraphic {
     int FDpiX = 96;
     int FDpiY = 96;
 
-  private:
+private:
     void ApplyPalette(std::vector<TColor> colours);
 
     struct TCacheSlot {

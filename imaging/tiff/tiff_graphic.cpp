@@ -24,26 +24,19 @@
 
 namespace tintwell {
 
-const TGraphicClass kTiffGraphicClass{"TTiffGraphic", [] { return std::unique_ptr<TGraphic>(std::make_unique<TTiffGraphic>()); }};
+const TGraphicClass kTiffGraphicClass{
+    "TTiffGraphic", [] { return std::unique_ptr<TGraphic>(std::make_unique<TTiffGraphic>()); }};
 
 std::string_view DisplayName(TTiffCompression compression) noexcept {
     switch (compression) {
-    case TTiffCompression::None:
-        return "None";
-    case TTiffCompression::Packbits:
-        return "Packbits";
-    case TTiffCompression::CcittGroup3_1D:
-        return "CCITT Group 3, 1D";
-    case TTiffCompression::CcittGroup3_2D:
-        return "CCITT Group 3, 2D";
-    case TTiffCompression::CcittGroup4:
-        return "CCITT Group 4";
-    case TTiffCompression::ZLib:
-        return "ZLib";
-    case TTiffCompression::JPEG:
-        return "JPEG";
-    case TTiffCompression::LZW:
-        return "LZW";
+    case TTiffCompression::None: return "None";
+    case TTiffCompression::Packbits: return "Packbits";
+    case TTiffCompression::CcittGroup3_1D: return "CCITT Group 3, 1D";
+    case TTiffCompression::CcittGroup3_2D: return "CCITT Group 3, 2D";
+    case TTiffCompression::CcittGroup4: return "CCITT Group 4";
+    case TTiffCompression::ZLib: return "ZLib";
+    case TTiffCompression::JPEG: return "JPEG";
+    case TTiffCompression::LZW: return "LZW";
     }
     return "";
 }
@@ -55,9 +48,7 @@ constexpr std::uint64_t kMaxBuffer = static_cast<std::uint64_t>(kMaxLibtiffAlloc
 
 // ---- Reading.
 
-[[noreturn]] void RaiseTiffError(const std::string& text) {
-    throw ETiffError("ETiffError " + text);
-}
+[[noreturn]] void RaiseTiffError(const std::string& text) { throw ETiffError("ETiffError " + text); }
 
 bool IsFax(std::uint16_t compression) {
     return compression == COMPRESSION_CCITTRLE || compression == COMPRESSION_CCITTFAX3 ||
@@ -90,27 +81,19 @@ std::uint64_t BytesPerPixel(std::uint64_t scanline, std::uint64_t width) {
 
 std::optional<TTiffCompression> CompressionKind(TIFF* tif, std::uint16_t compression) {
     switch (compression) {
-    case COMPRESSION_NONE:
-        return TTiffCompression::None;
-    case COMPRESSION_PACKBITS:
-        return TTiffCompression::Packbits;
+    case COMPRESSION_NONE: return TTiffCompression::None;
+    case COMPRESSION_PACKBITS: return TTiffCompression::Packbits;
     case COMPRESSION_CCITTRLE:
-    case COMPRESSION_CCITTRLEW:
-        return TTiffCompression::CcittGroup3_1D;
+    case COMPRESSION_CCITTRLEW: return TTiffCompression::CcittGroup3_1D;
     case COMPRESSION_CCITTFAX3:
         return (Tag<std::uint32_t>(tif, TIFFTAG_GROUP3OPTIONS).value_or(0) & GROUP3OPT_2DENCODING) != 0
                    ? TTiffCompression::CcittGroup3_2D
                    : TTiffCompression::CcittGroup3_1D;
-    case COMPRESSION_CCITTFAX4:
-        return TTiffCompression::CcittGroup4;
-    case COMPRESSION_DEFLATE:
-        return TTiffCompression::ZLib;
-    case COMPRESSION_JPEG:
-        return TTiffCompression::JPEG;
-    case COMPRESSION_LZW:
-        return TTiffCompression::LZW;
-    default:
-        return std::nullopt;
+    case COMPRESSION_CCITTFAX4: return TTiffCompression::CcittGroup4;
+    case COMPRESSION_DEFLATE: return TTiffCompression::ZLib;
+    case COMPRESSION_JPEG: return TTiffCompression::JPEG;
+    case COMPRESSION_LZW: return TTiffCompression::LZW;
+    default: return std::nullopt;
     }
 }
 
@@ -118,15 +101,12 @@ bool CompressionSuits(TTiffCompression kind, TDibPixelFormat format) {
     using K = TTiffCompression;
     const bool plain = kind == K::None || kind == K::Packbits || kind == K::ZLib || kind == K::LZW;
     switch (format) {
-    case TDibPixelFormat::BlackAndWhite:
-        return kind != K::JPEG;
+    case TDibPixelFormat::BlackAndWhite: return kind != K::JPEG;
     case TDibPixelFormat::Gray16:
     case TDibPixelFormat::Color16:
-    case TDibPixelFormat::Color256:
-        return plain;
+    case TDibPixelFormat::Color256: return plain;
     case TDibPixelFormat::Gray256:
-    case TDibPixelFormat::TrueColor:
-        return plain || kind == K::JPEG;
+    case TDibPixelFormat::TrueColor: return plain || kind == K::JPEG;
     }
     return false;
 }
@@ -262,7 +242,7 @@ void ReadStrips(TIFF* tif, TDibGraphic& raster, QImage& image, const TLayout& la
 // The decoded rows of the first sample plane, top to bottom. libtiff reads scanlines of stripped
 // files only; a tiled file's rows are put together from one band of tiles at a time.
 class TRowSource {
-  public:
+public:
     TRowSource(TIFF* tif, const TLayout& layout, unsigned bitsPerSample) : FTif(tif), FLayout(layout) {
         FRow = AllocateBuffer(layout.Scanline);
         if (TIFFIsTiled(tif) == 0)
@@ -296,7 +276,7 @@ class TRowSource {
         return FBand.data() + FLayout.Scanline * (y - top);
     }
 
-  private:
+private:
     void ReadBand(std::uint32_t top) {
         FBandTop = top;
         std::fill(FBand.begin(), FBand.end(), std::uint8_t{0});
@@ -436,8 +416,8 @@ struct TPixelPlan {
     std::vector<TColor> Palette; // for Color16 and Color256
     bool Invert = false;         // white is zero: the raster's negative is the picture
     bool Fax = false;
-    bool SixteenBit = false;     // 16-bit samples: row by row, their high byte
-    bool RgbaReader = false;     // what the row and strip paths cannot lay out
+    bool SixteenBit = false; // 16-bit samples: row by row, their high byte
+    bool RgbaReader = false; // what the row and strip paths cannot lay out
     unsigned Bits = 1;
     TLayout Layout{};
 };
@@ -456,8 +436,9 @@ TPixelPlan PlanPixels(TIFF* tif, const TTiffTags& tags) {
 
     const std::uint64_t bytesPerPixel = BytesPerPixel(tags.Scanline, tags.Width);
     const std::uint64_t rowBits = bytesPerPixel * bits;
-    plan.RgbaReader = tags.Compression == COMPRESSION_JPEG || tags.Tiled || photometric == PHOTOMETRIC_SEPARATED ||
-                      photometric == PHOTOMETRIC_YCBCR || bits > 8 || tags.Planar > PLANARCONFIG_CONTIG ||
+    plan.RgbaReader = tags.Compression == COMPRESSION_JPEG || tags.Tiled ||
+                      photometric == PHOTOMETRIC_SEPARATED || photometric == PHOTOMETRIC_YCBCR || bits > 8 ||
+                      tags.Planar > PLANARCONFIG_CONTIG ||
                       (rowBits != 1 && rowBits != 4 && rowBits != 8 && rowBits != 24);
 
     const bool gray = photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK;

@@ -22,7 +22,7 @@ std::string_view DisplayName(TTiffCompression compression) noexcept;
 
 // The first image of a TIFF file, read through libtiff.
 class TTiffGraphic : public TDibGraphic {
-  public:
+public:
     std::string_view ClassName() const noexcept override { return "TTiffGraphic"; }
 
     // Reads the first image of the file. Raises ETiffError ("ETiffError TIFFOpen", "ETiffError Bits
@@ -37,7 +37,7 @@ class TTiffGraphic : public TDibGraphic {
 
     TTiffCompression Compression() const noexcept { return FCompression; }
 
-  private:
+private:
     TTiffCompression FCompression = TTiffCompression::None;
 };
 

@@ -21,9 +21,7 @@ tmsize_t StreamRead(thandle_t handle, void* buffer, tmsize_t size) noexcept {
     return static_cast<tmsize_t>(read);
 }
 
-tmsize_t StreamWrite(thandle_t, void*, tmsize_t) noexcept {
-    return -1;
-}
+tmsize_t StreamWrite(thandle_t, void*, tmsize_t) noexcept { return -1; }
 
 toff_t StreamSeek(thandle_t handle, toff_t offset, int whence) noexcept {
     constexpr auto kFailed = static_cast<toff_t>(-1);
@@ -42,25 +40,19 @@ toff_t StreamSeek(thandle_t handle, toff_t offset, int whence) noexcept {
 }
 
 // The file belongs to the TFileStream, which closes it.
-int StreamClose(thandle_t) noexcept {
-    return 0;
-}
+int StreamClose(thandle_t) noexcept { return 0; }
 
 toff_t StreamSize(thandle_t handle) noexcept {
     return static_cast<toff_t>(static_cast<TClientStream*>(handle)->Size);
 }
 
 // Mode "m" keeps libtiff from mapping; these only satisfy the interface.
-int StreamMap(thandle_t, void**, toff_t*) noexcept {
-    return 0;
-}
+int StreamMap(thandle_t, void**, toff_t*) noexcept { return 0; }
 void StreamUnmap(thandle_t, void*, toff_t) noexcept {}
 
 // Returning 1 stops libtiff from calling its global handler, which would write to stderr. Failures
 // surface only as this reader's own errors; a strip it cannot decode is skipped.
-int DiscardMessage(TIFF*, void*, const char*, const char*, va_list) noexcept {
-    return 1;
-}
+int DiscardMessage(TIFF*, void*, const char*, const char*, va_list) noexcept { return 1; }
 
 struct TOptionsFree {
     void operator()(TIFFOpenOptions* options) const noexcept { TIFFOpenOptionsFree(options); }
@@ -78,6 +70,5 @@ TTiffHandle OpenClient(TClientStream& stream) {
     return TTiffHandle(TIFFClientOpenExt("TIFF", "rm", &stream, StreamRead, StreamWrite, StreamSeek,
                                          StreamClose, StreamSize, StreamMap, StreamUnmap, options.get()));
 }
-
 
 } // namespace tintwell

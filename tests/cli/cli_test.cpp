@@ -12,7 +12,6 @@
 namespace tintwell::cli {
 namespace {
 
-
 struct ColourArgCase {
     const char* name;
     std::string text;
@@ -48,7 +47,9 @@ const ColourArgCase kColourArgs[] = {
 
 class ColourArgument : public ::testing::TestWithParam<ColourArgCase> {};
 
-TEST_P(ColourArgument, ParsesTheThreeForms) { EXPECT_EQ(ParseColourArgument(GetParam().text), GetParam().expected); }
+TEST_P(ColourArgument, ParsesTheThreeForms) {
+    EXPECT_EQ(ParseColourArgument(GetParam().text), GetParam().expected);
+}
 
 TEST_P(ColourArgument, ShowAcceptsOrExitsTwo) {
     const Result r = RunWith({"show", GetParam().text, "--json"});
@@ -81,7 +82,8 @@ TEST(Show, JsonAtMidGray) {
 
 TEST(Show, JsonWithCorrectionInEitherSpelling) {
     const std::string expected =
-        "{\"original\":\"#336699\",\"inverse\":\"#CC9966\",\"corrected\":\"#FFFFCC\",\"correction\":\"partial\","
+        "{\"original\":\"#336699\",\"inverse\":\"#CC9966\",\"corrected\":\"#FFFFCC\",\"correction\":"
+        "\"partial\","
         "\"hsv\":[210,67,60],\"scheme\":[\"#4C99E6\",\"#998832\",\"#E6B24C\",\"#666666\",\"#999999\"]}\n";
     EXPECT_EQ(RunWith({"show", "51,102,153", "--correction", "partial", "--json"}).out, expected);
     EXPECT_EQ(RunWith({"--json", "show", "51,102,153"}).code, kExitUsage) << "options belong to the command";
@@ -115,7 +117,9 @@ const UsageCase kUsageErrors[] = {
     {"show_without_colour", {"show"}, "show needs a colour"},
     {"two_colours", {"show", "#000000", "#FFFFFF"}, "is a second one"},
     {"correction_without_value", {"show", "#000000", "--correction"}, "--correction needs a value"},
-    {"unknown_correction", {"show", "#000000", "--correction", "Maximized"}, "'Maximized' is not a correction"},
+    {"unknown_correction",
+     {"show", "#000000", "--correction", "Maximized"},
+     "'Maximized' is not a correction"},
     {"unknown_option", {"show", "#000000", "--jsn"}, "unknown option '--jsn'"},
     {"escape_in_command", {"\x1B]0;x\x07"}, "unknown command '\\x1B]0;x\\x07'"},
 };
@@ -136,7 +140,8 @@ INSTANTIATE_TEST_SUITE_P(, UsageErrors, ::testing::ValuesIn(kUsageErrors),
 TEST(HelpAndVersion, GoToStdoutWithExitZero) {
     const Result help = RunWith({"--help"});
     EXPECT_EQ(help.code, kExitOk);
-    EXPECT_NE(help.out.find("show COLOUR [--correction maximized|average|partial] [--json]"), std::string::npos);
+    EXPECT_NE(help.out.find("show COLOUR [--correction maximized|average|partial] [--json]"),
+              std::string::npos);
     EXPECT_EQ(help.err, "");
     const Result version = RunWith({"--version"});
     EXPECT_EQ(version.code, kExitOk);

@@ -17,7 +17,6 @@ namespace {
 
 using test::TempDir;
 
-
 // A 5 x 3 bitmap of one colour: its average is each channel plus one (255 stays).
 std::vector<std::uint8_t> UniformBmp(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     test::TBmpRecipe recipe;
@@ -49,32 +48,34 @@ TEST_F(ImageCommands, AverageGoesOnPastAFailedFile) {
     const Result r = RunWith({"average", gif, gray, broken});
     EXPECT_EQ(r.code, kExitFileFailed);
     EXPECT_EQ(r.out, "#818181  " + gray + "\n");
-    EXPECT_EQ(r.err, "tintwell-cli: " + gif + ": Unknown picture file extension (.gif)\n" + "tintwell-cli: " + broken +
-                         ": Bitmap image is not valid\n");
+    EXPECT_EQ(r.err, "tintwell-cli: " + gif + ": Unknown picture file extension (.gif)\n" +
+                         "tintwell-cli: " + broken + ": Bitmap image is not valid\n");
 }
 
 TEST_F(ImageCommands, AverageJsonCarriesErrorsInPlace) {
     const std::string icon = dir.Write("blue.ico", test::IconFixtures().front().Bytes);
     const Result r = RunWith({"average", "--json", gray, icon});
     EXPECT_EQ(r.code, kExitFileFailed);
-    EXPECT_EQ(r.out, "[{\"file\":" + JsonString(gray) + ",\"average\":\"#818181\"},{\"file\":" + JsonString(icon) +
-                         ",\"error\":\"Cannot assign a TIcon to a TBitmap\"}]\n");
+    EXPECT_EQ(r.out, "[{\"file\":" + JsonString(gray) + ",\"average\":\"#818181\"},{\"file\":" +
+                         JsonString(icon) + ",\"error\":\"Cannot assign a TIcon to a TBitmap\"}]\n");
 }
 
 TEST_F(ImageCommands, StatsJsonForChosenPlanes) {
     const Result r = RunWith({"stats", "--plane", "blue", "--plane=0", "--json", teal});
     EXPECT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "{\"file\":" + JsonString(teal) +
-                         ",\"planes\":[{\"plane\":\"blue\",\"N\":15,\"Minimum\":255,\"Maximum\":255,\"Mode\":255,"
-                         "\"Median\":255,\"Mean\":255,\"StandardDeviation\":0,\"Skewness\":0,\"Kurtosis\":0},"
-                         "{\"plane\":\"gray\",\"N\":15,\"Minimum\":127,\"Maximum\":127,\"Mode\":127,\"Median\":128,"
-                         "\"Mean\":127,\"StandardDeviation\":0,\"Skewness\":0,\"Kurtosis\":0}]}\n");
+    EXPECT_EQ(r.out,
+              "{\"file\":" + JsonString(teal) +
+                  ",\"planes\":[{\"plane\":\"blue\",\"N\":15,\"Minimum\":255,\"Maximum\":255,\"Mode\":255,"
+                  "\"Median\":255,\"Mean\":255,\"StandardDeviation\":0,\"Skewness\":0,\"Kurtosis\":0},"
+                  "{\"plane\":\"gray\",\"N\":15,\"Minimum\":127,\"Maximum\":127,\"Mode\":127,\"Median\":128,"
+                  "\"Mean\":127,\"StandardDeviation\":0,\"Skewness\":0,\"Kurtosis\":0}]}\n");
 }
 
 TEST_F(ImageCommands, StatsDefaultsToTheThreeChannels) {
     const Result r = RunWith({"stats", gray});
     EXPECT_EQ(r.code, kExitOk);
-    EXPECT_EQ(r.out.rfind("red: N 15, Minimum 128, Maximum 128, Mode 128, Median 129, Mean 128, ", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.rfind("red: N 15, Minimum 128, Maximum 128, Mode 128, Median 129, Mean 128, ", 0), 0u)
+        << r.out;
     EXPECT_NE(r.out.find("\ngreen: "), std::string::npos);
     EXPECT_NE(r.out.find("\nblue: "), std::string::npos);
 }
@@ -115,9 +116,9 @@ TEST_F(ImageCommands, InfoNamesTheClassAndItsParticulars) {
     recipe.Kind = test::TJpegKind::Grayscale;
     recipe.Progressive = true;
     const std::string jpeg = dir.Write("photo.jpeg", test::MakeJpeg(recipe));
-    EXPECT_EQ(RunWith({"info", "--json", jpeg}).out,
-              "{\"file\":" + JsonString(jpeg) +
-                  ",\"class\":\"TJPEGImage\",\"width\":16,\"height\":16,\"grayscale\":true,\"progressive\":true}\n");
+    EXPECT_EQ(RunWith({"info", "--json", jpeg}).out, "{\"file\":" + JsonString(jpeg) +
+                                                         ",\"class\":\"TJPEGImage\",\"width\":16,\"height\":"
+                                                         "16,\"grayscale\":true,\"progressive\":true}\n");
     EXPECT_EQ(RunWith({"info", gray}).out, "class: TBitmap\nwidth: 5\nheight: 3\n");
     const std::string icon = dir.Write("blue.ico", test::IconFixtures().front().Bytes);
     EXPECT_EQ(RunWith({"info", icon}).out, "class: TIcon\nwidth: 16\nheight: 16\n");
@@ -134,7 +135,9 @@ const UsageCase kUsage[] = {
     {"average_without_files", {"average", "--json"}, "average needs at least one file"},
     {"stats_two_files", {"stats", "a.bmp", "b.bmp"}, "stats takes exactly one file"},
     {"histogram_without_plane", {"histogram", "a.bmp"}, "histogram needs exactly one --plane"},
-    {"histogram_two_planes", {"histogram", "--plane", "red", "--plane", "blue", "a.bmp"}, "exactly one --plane"},
+    {"histogram_two_planes",
+     {"histogram", "--plane", "red", "--plane", "blue", "a.bmp"},
+     "exactly one --plane"},
     {"unknown_plane", {"stats", "--plane", "purple", "a.bmp"}, "'purple' is not a plane"},
     {"plane_out_of_range", {"stats", "--plane", "16", "a.bmp"}, "'16' is not a plane"},
     {"plane_with_sign", {"stats", "--plane", "+1", "a.bmp"}, "'+1' is not a plane"},

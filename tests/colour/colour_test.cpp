@@ -109,7 +109,10 @@ const ReadCase kReadCases[] = {
     {"empty", "", 0},
     {"hash_only", "#", 0},
     {"inner_blank", "#12 345", 0},
-    {"inner_control", std::string("#12\x01" "345"), 0},
+    {"inner_control",
+     std::string("#12\x01"
+                 "345"),
+     0},
     {"non_ascii_seven_bytes", "#\xC3\x84\xC3\x84\xC3\x84", 0},
     {"very_long", "#" + std::string(100000, 'F'), 0},
     {"blank_before", " #FF8000", 0},
@@ -136,7 +139,8 @@ const StrippedEdgeCase kStrippedEdges[] = {
     {"trailing_blank", "#12345 ", "'$5 3412' is not a valid integer value"},
     {"leading_blank", "# 12345", "'$4523 1' is not a valid integer value"},
     {"trailing_tab", "#12345\t", "'$5\t3412' is not a valid integer value"},
-    {"trailing_nul", std::string("#12345\0", 7), std::string("'$5") + '\0' + "3412' is not a valid integer value"},
+    {"trailing_nul", std::string("#12345\0", 7),
+     std::string("'$5") + '\0' + "3412' is not a valid integer value"},
 };
 
 class HtmlReaderConversionError : public ::testing::TestWithParam<StrippedEdgeCase> {};
@@ -214,15 +218,19 @@ struct DerivedCase {
 void PrintTo(const DerivedCase& c, std::ostream* os) { *os << c.name << " " << Hex(c.colour); }
 
 const DerivedCase kDerivedCases[] = {
-    {"mid_gray", RGB(128, 128, 128), RGB(127, 127, 127), RGB(255, 255, 255), RGB(127, 127, 127), RGB(127, 127, 127)},
-    {"warm_red", RGB(200, 81, 80), RGB(55, 174, 175), RGB(135, 254, 255), RGB(96, 215, 216), RGB(175, 255, 255)},
+    {"mid_gray", RGB(128, 128, 128), RGB(127, 127, 127), RGB(255, 255, 255), RGB(127, 127, 127),
+     RGB(127, 127, 127)},
+    {"warm_red", RGB(200, 81, 80), RGB(55, 174, 175), RGB(135, 254, 255), RGB(96, 215, 216),
+     RGB(175, 255, 255)},
     {"steel_blue", RGB(51, 102, 153), RGB(204, 153, 102), RGB(255, 204, 153), RGB(255, 204, 153),
      RGB(255, 255, 204)},
-    {"pure_red", RGB(255, 0, 0), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255)},
+    {"pure_red", RGB(255, 0, 0), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+     RGB(255, 255, 255)},
     {"black", RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255)},
     {"white", RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
      RGB(255, 255, 255)},
-    {"one_and_254", RGB(1, 254, 128), RGB(254, 1, 127), RGB(255, 2, 128), RGB(255, 128, 254), RGB(255, 254, 255)},
+    {"one_and_254", RGB(1, 254, 128), RGB(254, 1, 127), RGB(255, 2, 128), RGB(255, 128, 254),
+     RGB(255, 254, 255)},
 };
 
 class DerivedColours : public ::testing::TestWithParam<DerivedCase> {};

@@ -34,7 +34,8 @@ TEST(Readouts, FirstShowAtMidGray) {
     EXPECT_EQ(r.Current.Color, RGB(128, 128, 128));
     EXPECT_EQ(r.Inverse.Color, RGB(127, 127, 127));
     EXPECT_EQ(r.Corrected.Color, RGB(255, 255, 255));
-    EXPECT_EQ(PaletteHTML(r), (std::array<std::string, 5>{"#CCCCCC", "#808080", "#CCCCCC", "#808080", "#808080"}));
+    EXPECT_EQ(PaletteHTML(r),
+              (std::array<std::string, 5>{"#CCCCCC", "#808080", "#CCCCCC", "#808080", "#808080"}));
     EXPECT_EQ(r.Palette[0].RGB, "204,204,204");
     EXPECT_EQ(r.Palette[4].RGB, "128,128,128");
 }
@@ -60,9 +61,10 @@ TEST(Readouts, SteelBluePartial) {
     EXPECT_EQ(TextsOf(r.Current), (Texts{"51", "102", "153", "#336699"}));
     EXPECT_EQ(TextsOf(r.Inverse), (Texts{"204", "153", "102", "#CC9966"}));
     EXPECT_EQ(TextsOf(r.Corrected), (Texts{"255", "255", "204", "#FFFFCC"}));
-    EXPECT_EQ(PaletteHTML(r), (std::array<std::string, 5>{"#4C99E6", "#998832", "#E6B24C", "#666666", "#999999"}));
-    EXPECT_EQ(PaletteRGB(r), (std::array<std::string, 5>{"76,153,230", "153,136,50", "230,178,76", "102,102,102",
-                                                          "153,153,153"}));
+    EXPECT_EQ(PaletteHTML(r),
+              (std::array<std::string, 5>{"#4C99E6", "#998832", "#E6B24C", "#666666", "#999999"}));
+    EXPECT_EQ(PaletteRGB(r), (std::array<std::string, 5>{"76,153,230", "153,136,50", "230,178,76",
+                                                         "102,102,102", "153,153,153"}));
     EXPECT_EQ(r.Palette[1].Color, RGB(153, 136, 50));
     EXPECT_EQ(r.Palette[1].Color, r.Scheme.Scheme2);
 }

@@ -17,15 +17,16 @@ constexpr TColor kColourCount = 1 << 24;
 bool IsWhole(double x) { return std::nearbyint(x) == x; }
 
 bool InPercentRange(const THSVColor& hsv) {
-    return hsv.Saturation >= 0 && hsv.Saturation <= 100 && hsv.Value >= 0 && hsv.Value <= 100 && IsWhole(hsv.Hue) &&
-           IsWhole(hsv.Saturation) && IsWhole(hsv.Value);
+    return hsv.Saturation >= 0 && hsv.Saturation <= 100 && hsv.Value >= 0 && hsv.Value <= 100 &&
+           IsWhole(hsv.Hue) && IsWhole(hsv.Saturation) && IsWhole(hsv.Value);
 }
 
 TEST(EveryColour, HtmlRoundTripIsExactAndUpperCase) {
     int failures = 0;
     for (TColor c = 0; c < kColourCount && failures < 5; ++c) {
         const std::string html = ColorToHTML(c);
-        const bool upper = std::none_of(html.begin(), html.end(), [](char ch) { return ch >= 'a' && ch <= 'z'; });
+        const bool upper =
+            std::none_of(html.begin(), html.end(), [](char ch) { return ch >= 'a' && ch <= 'z'; });
         if (html.size() != 7 || !upper || HTMLToColor(html) != c) {
             ADD_FAILURE() << "colour " << c << " wrote " << html;
             ++failures;
@@ -42,7 +43,8 @@ TEST(EveryColour, PaletteTriplesAndChannelsStayInRange) {
         // Scheme1 keeps the base hue (360 included); the band rules give Scheme2 and Scheme3
         // hues within 0..359.
         ok = ok && triples[0].Hue == base.Hue;
-        ok = ok && triples[1].Hue >= 0 && triples[1].Hue <= 359 && triples[2].Hue >= 0 && triples[2].Hue <= 359;
+        ok = ok && triples[1].Hue >= 0 && triples[1].Hue <= 359 && triples[2].Hue >= 0 &&
+             triples[2].Hue <= 359;
         for (const THSVColor& hsv : triples) {
             ok = ok && InPercentRange(hsv);
             for (const int level : HSVToChannels(hsv))
@@ -66,8 +68,9 @@ TEST(EveryColour, CorrectionsOnlyLiftTheInverse) {
                   std::max({GetRValue(maximized), GetGValue(maximized), GetBValue(maximized)}) == 255;
         for (const auto mode : {TGrayCorrectionMode::gcAverage, TGrayCorrectionMode::gcPartial}) {
             const TColor corrected = CorrectedInverse(c, mode);
-            ok = ok && GetRValue(corrected) >= GetRValue(inverse) && GetGValue(corrected) >= GetGValue(inverse) &&
-                 GetBValue(corrected) >= GetBValue(inverse) && (corrected >> 24) == 0;
+            ok = ok && GetRValue(corrected) >= GetRValue(inverse) &&
+                 GetGValue(corrected) >= GetGValue(inverse) && GetBValue(corrected) >= GetBValue(inverse) &&
+                 (corrected >> 24) == 0;
         }
         if (!ok) {
             ADD_FAILURE() << "colour " << ColorToHTML(c);

@@ -55,7 +55,11 @@ const IntCase kIntCases[] = {
     {"very_long", std::string(10000, '9'), std::nullopt},
     {"fullwidth_digits", "\xEF\xBC\x91\xEF\xBC\x92", std::nullopt},
     {"latin1_byte", "1\xB2", std::nullopt},
-    {"embedded_nul", std::string("1\0" "2", 3), std::nullopt},
+    {"embedded_nul",
+     std::string("1\0"
+                 "2",
+                 3),
+     std::nullopt},
     {"control_char", "1\x01", std::nullopt},
 };
 
@@ -125,8 +129,14 @@ const FloatCase kFloatCases[] = {
     {"two_minus", "--1", '.', std::nullopt},
     {"minus_after", "1-", '.', std::nullopt},
     {"too_large", "1" + std::string(6000, '0'), '.', std::nullopt},
-    {"non_ascii", "1\xC2\xB7" "5", '.', std::nullopt},
-    {"control_char", "\x7F" "1", '.', std::nullopt},
+    {"non_ascii",
+     "1\xC2\xB7"
+     "5",
+     '.', std::nullopt},
+    {"control_char",
+     "\x7F"
+     "1",
+     '.', std::nullopt},
 };
 
 class StrToFloatTable : public ::testing::TestWithParam<FloatCase> {};

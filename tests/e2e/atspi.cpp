@@ -55,7 +55,8 @@ QList<TAccessibleRef> Children(const QDBusConnection& bus, const TAccessibleRef&
     return reply.isValid() ? reply.value() : QList<TAccessibleRef>();
 }
 
-void Collect(const QDBusConnection& bus, const TAccessibleRef& ref, int depth, std::multimap<QString, QString>& names) {
+void Collect(const QDBusConnection& bus, const TAccessibleRef& ref, int depth,
+             std::multimap<QString, QString>& names) {
     if (depth > 12)
         return;
     const QString name = Property(bus, ref, "Name");
@@ -78,7 +79,8 @@ TSessionBus::TSessionBus() {
 
 TSessionBus::~TSessionBus() { Stop(FDaemon); }
 
-std::multimap<QString, QString> ReadAccessibleNames(const QString& applicationName, std::size_t minimumObjects,
+std::multimap<QString, QString> ReadAccessibleNames(const QString& applicationName,
+                                                    std::size_t minimumObjects,
                                                     std::chrono::milliseconds timeout) {
     qDBusRegisterMetaType<TAccessibleRef>();
     qDBusRegisterMetaType<QList<TAccessibleRef>>();
@@ -90,7 +92,8 @@ std::multimap<QString, QString> ReadAccessibleNames(const QString& applicationNa
         ~TDisconnect() { QDBusConnection::disconnectFromBus("tintwell-e2e-a11y"); }
     } disconnect;
     const QDBusConnection bus = QDBusConnection::connectToBus(address.value(), "tintwell-e2e-a11y");
-    const TAccessibleRef desktop{"org.a11y.atspi.Registry", QDBusObjectPath("/org/a11y/atspi/accessible/root")};
+    const TAccessibleRef desktop{"org.a11y.atspi.Registry",
+                                 QDBusObjectPath("/org/a11y/atspi/accessible/root")};
 
     QElapsedTimer clock;
     clock.start();

@@ -26,7 +26,8 @@ private:
 // What a screen reader learns of one application over AT-SPI: every accessible object's name
 // with its description, read from the accessibility bus. Waits up to timeout for an application
 // named applicationName that shows at least minimumObjects named objects; empty if none did.
-std::multimap<QString, QString> ReadAccessibleNames(const QString& applicationName, std::size_t minimumObjects,
+std::multimap<QString, QString> ReadAccessibleNames(const QString& applicationName,
+                                                    std::size_t minimumObjects,
                                                     std::chrono::milliseconds timeout);
 
 } // namespace tintwell::test

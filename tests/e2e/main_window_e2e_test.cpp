@@ -57,21 +57,25 @@ const TSwatchPoint kSchemes[5] = {{"shpScheme1", kPaletteOrigin + QPoint(38, 51)
 struct TSwatchColours {
     const char* Codes[8];
 };
-const TSwatchColours kMidGray{{"#808080", "#7F7F7F", "#FFFFFF", "#CCCCCC", "#808080", "#CCCCCC", "#808080", "#808080"}};
-const TSwatchColours kTyped{{"#3C9F4E", "#C360B1", "#FF9CED", "#59EB74", "#6B9E3C", "#9FEB59", "#616161", "#9E9E9E"}};
+const TSwatchColours kMidGray{
+    {"#808080", "#7F7F7F", "#FFFFFF", "#CCCCCC", "#808080", "#CCCCCC", "#808080", "#808080"}};
+const TSwatchColours kTyped{
+    {"#3C9F4E", "#C360B1", "#FF9CED", "#59EB74", "#6B9E3C", "#9FEB59", "#616161", "#9E9E9E"}};
 // The average of a plain RGB(50, 100, 150) image: one level above in each channel.
-const TSwatchColours kPlainImage{{"#336597", "#CC9A68", "#FFCD9B", "#4D98E3", "#968633", "#E3B14D", "#696969", "#969696"}};
+const TSwatchColours kPlainImage{
+    {"#336597", "#CC9A68", "#FFCD9B", "#4D98E3", "#968633", "#E3B14D", "#696969", "#969696"}};
 
 std::vector<std::pair<const TSwatchPoint*, QRgb>> ExpectedSwatches(const TSwatchColours& colours) {
-    const TSwatchPoint* const points[8] = {&kAvg, &kAvgInv, &kAvgInvCorrected, &kSchemes[0],
-                                           &kSchemes[1], &kSchemes[2], &kSchemes[3], &kSchemes[4]};
+    const TSwatchPoint* const points[8] = {&kAvg,        &kAvgInv,     &kAvgInvCorrected, &kSchemes[0],
+                                           &kSchemes[1], &kSchemes[2], &kSchemes[3],      &kSchemes[4]};
     std::vector<std::pair<const TSwatchPoint*, QRgb>> expected;
     for (int i = 0; i < 8; ++i)
         expected.emplace_back(points[i], ToQRgb(HTMLToColor(colours.Codes[i])));
     return expected;
 }
 
-bool SwatchesShow(const QImage& screen, QPoint client, const std::vector<std::pair<const TSwatchPoint*, QRgb>>& expected) {
+bool SwatchesShow(const QImage& screen, QPoint client,
+                  const std::vector<std::pair<const TSwatchPoint*, QRgb>>& expected) {
     for (const auto& [swatch, rgb] : expected)
         if ((screen.pixel(client + swatch->Point) & 0xFFFFFF) != (rgb & 0xFFFFFF))
             return false;
@@ -97,7 +101,8 @@ protected:
 
     QImage WaitForSwatches(const TSwatchColours& colours, std::chrono::milliseconds timeout = 20s) {
         const auto expected = ExpectedSwatches(colours);
-        return WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), expected); }, timeout);
+        return WaitForScreen([&](const QImage& s) { return SwatchesShow(s, FClient.topLeft(), expected); },
+                             timeout);
     }
 
     // Alt+O on the window at mid gray; the open dialog's window, or 0.
@@ -186,7 +191,8 @@ TEST_F(MainWindowOnX, OpeningAnImageShowsItAndItsAverageColour) {
     const QPoint pictureCentre = FClient.topLeft() + QPoint(16 + 2 + 238, 15 + 2 + 158);
     const QImage screen = WaitForScreen(
         [&](const QImage& s) {
-            return SwatchesShow(s, FClient.topLeft(), expected) && s.pixel(pictureCentre) == qRgb(50, 100, 150);
+            return SwatchesShow(s, FClient.topLeft(), expected) &&
+                   s.pixel(pictureCentre) == qRgb(50, 100, 150);
         },
         20s);
     ExpectSwatches(screen, kPlainImage);
@@ -205,7 +211,8 @@ TEST_F(MainWindowOnX, AConversionErrorShowsOneBoxAndKeepsTheText) {
     // before its modal loop first paints it: once the box shows its text and button, the count
     // of boxes is final.
     const QRect area = WindowGeometry(box);
-    const QImage painted = WaitForScreen([&](const QImage& s) { return ShowsSeveralColours(s.copy(area)); }, 20s);
+    const QImage painted =
+        WaitForScreen([&](const QImage& s) { return ShowsSeveralColours(s.copy(area)); }, 20s);
     ASSERT_TRUE(ShowsSeveralColours(painted.copy(area))) << "the box was never painted";
     EXPECT_EQ(XDoTool({"search", "--onlyvisible", "--name", "^Tintwell$"}).split('\n').size(), 1);
     painted.copy(area).save(gShotFolder + "/error_box.png");
@@ -233,9 +240,9 @@ TEST_F(MainWindowOnX, ScreenReadersGetEveryControlsName) {
                 return true;
         return false;
     };
-    for (const char* field : {"Red original", "Green original", "Blue original", "HTML original", "Red inverse",
-                              "Green inverse", "Blue inverse", "HTML inverse", "Red corrected", "Green corrected",
-                              "Blue corrected", "HTML corrected", "Open Image"})
+    for (const char* field : {"Red original", "Green original", "Blue original", "HTML original",
+                              "Red inverse", "Green inverse", "Blue inverse", "HTML inverse", "Red corrected",
+                              "Green corrected", "Blue corrected", "HTML corrected", "Open Image"})
         EXPECT_EQ(names.count(field), 1U) << field;
     EXPECT_TRUE(hasSwatch("original average", "#808080"));
     EXPECT_TRUE(hasSwatch("inverse", "#7F7F7F"));

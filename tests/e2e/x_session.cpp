@@ -13,7 +13,8 @@ QString FirstLineOf(QProcess& process, std::chrono::milliseconds timeout) {
     QByteArray output;
     QElapsedTimer clock;
     clock.start();
-    while (!output.contains('\n') && clock.elapsed() < timeout.count() && process.state() == QProcess::Running) {
+    while (!output.contains('\n') && clock.elapsed() < timeout.count() &&
+           process.state() == QProcess::Running) {
         process.waitForReadyRead(500);
         output += process.readAllStandardOutput();
     }
@@ -30,7 +31,8 @@ void Stop(QProcess& process) {
 TXServer::TXServer() {
     // -displayfd 1: the server writes its display number on its standard output once it accepts
     // connections, which is also the moment it is ready.
-    FServer.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1920x1080x24", "-noreset", "-nolisten", "tcp"});
+    FServer.start("Xvfb",
+                  {"-displayfd", "1", "-screen", "0", "1920x1080x24", "-noreset", "-nolisten", "tcp"});
     if (!FServer.waitForStarted(10000))
         return;
     const QString number = FirstLineOf(FServer, std::chrono::seconds(20));
@@ -80,10 +82,14 @@ QRect WindowGeometry(unsigned long window) {
     int x = 0, y = 0, w = 0, h = 0;
     for (const QString& line : shell.split('\n')) {
         const QString key = line.section('=', 0, 0), value = line.section('=', 1);
-        if (key == "X") x = value.toInt();
-        if (key == "Y") y = value.toInt();
-        if (key == "WIDTH") w = value.toInt();
-        if (key == "HEIGHT") h = value.toInt();
+        if (key == "X")
+            x = value.toInt();
+        if (key == "Y")
+            y = value.toInt();
+        if (key == "WIDTH")
+            w = value.toInt();
+        if (key == "HEIGHT")
+            h = value.toInt();
     }
     return {x, y, w, h};
 }

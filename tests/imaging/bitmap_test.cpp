@@ -60,14 +60,16 @@ TEST_P(BmpKinds, LoadAndConvertTo24BitKeepEveryPixel) {
     for (int y = 0; y < recipe.Height; ++y) {
         for (int x = 0; x < recipe.Width; ++x) {
             std::uint8_t rgb[3];
-            if (GetParam().loadedFormat == TPixelFormat::pf8bit || GetParam().loadedFormat == TPixelFormat::pf1bit) {
+            if (GetParam().loadedFormat == TPixelFormat::pf8bit ||
+                GetParam().loadedFormat == TPixelFormat::pf1bit) {
                 const std::uint32_t entry = recipe.Palette[static_cast<std::size_t>(recipe.Index(x, y))];
                 rgb[0] = static_cast<std::uint8_t>(entry >> 16);
                 rgb[1] = static_cast<std::uint8_t>(entry >> 8);
                 rgb[2] = static_cast<std::uint8_t>(entry);
             } else {
                 recipe.Pixel(x, y, rgb);
-                if (recipe.Kind == TBmpKind::Rgb16) // five bits per channel, shifted up as the file stores them
+                if (recipe.Kind ==
+                    TBmpKind::Rgb16) // five bits per channel, shifted up as the file stores them
                     for (auto& c : rgb)
                         c = static_cast<std::uint8_t>(c & 0xF8);
             }
@@ -96,7 +98,8 @@ TEST(TBitmap, DamagedFilesAreNotValid) {
     const std::vector<std::uint8_t> good = test::MakeBmp({});
     EXPECT_EQ(LoadError({}), "Bitmap image is not valid");
     EXPECT_EQ(LoadError({'B', 'M'}), "Bitmap image is not valid");
-    EXPECT_EQ(LoadError(std::vector<std::uint8_t>(good.begin(), good.end() - 5)), "Bitmap image is not valid");
+    EXPECT_EQ(LoadError(std::vector<std::uint8_t>(good.begin(), good.end() - 5)),
+              "Bitmap image is not valid");
     std::vector<std::uint8_t> badOffset = good;
     badOffset[10] = 0xFF;
     badOffset[11] = 0xFF;

@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include "imaging/bitmap.h"
 #include "imaging/display_info.h"
@@ -60,10 +60,8 @@ struct HeaderCase {
 void PrintTo(const HeaderCase& c, std::ostream* os) { *os << c.name; }
 
 const HeaderCase kHeaders[] = {
-    {"colour", TJpegKind::Colour, false},
-    {"progressive", TJpegKind::Colour, true},
-    {"grayscale", TJpegKind::Grayscale, false},
-    {"gray_progressive", TJpegKind::Grayscale, true},
+    {"colour", TJpegKind::Colour, false},       {"progressive", TJpegKind::Colour, true},
+    {"grayscale", TJpegKind::Grayscale, false}, {"gray_progressive", TJpegKind::Grayscale, true},
     {"cmyk", TJpegKind::Cmyk, false},
 };
 
@@ -193,11 +191,15 @@ std::vector<std::uint8_t> WithoutSegment(std::vector<std::uint8_t> bytes, std::u
 TEST(TJPEGImage, HeaderErrorsFailTheLoad) {
     const TempDir dir;
     TJPEGImage image;
-    EXPECT_EQ(ErrorOf([&] { image.LoadFromFile(dir.Write("a.jpg", {'n', 'o', 't'})); }), JpegError(JERR_NO_SOI));
+    EXPECT_EQ(ErrorOf([&] {
+                  image.LoadFromFile(dir.Write("a.jpg", {'n', 'o', 't'}));
+              }),
+              JpegError(JERR_NO_SOI));
     EXPECT_EQ(ErrorOf([&] { image.LoadFromFile(dir.Write("b.jpg", {})); }), JpegError(JERR_INPUT_EMPTY));
     std::vector<std::uint8_t> twelveBit = MakeJpeg(Flat(1, 2, 3));
     twelveBit = WithoutSegment(twelveBit, 0xC0);
-    EXPECT_EQ(ErrorOf([&] { image.LoadFromFile(dir.Write("c.jpg", twelveBit)); }).rfind("JPEG error #", 0), 0u);
+    EXPECT_EQ(ErrorOf([&] { image.LoadFromFile(dir.Write("c.jpg", twelveBit)); }).rfind("JPEG error #", 0),
+              0u);
     EXPECT_EQ(image.Width(), 0) << "a failed load leaves the image empty";
 }
 

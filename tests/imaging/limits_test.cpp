@@ -24,7 +24,8 @@ const SizeCase kSizes[] = {
     {"zero_width_huge_height", 0, kBig, nullptr},
     {"at_the_limit", 1 << 15, 1 << 15, nullptr},
     {"one_row_past", 1 << 15, (1 << 15) + 1, "Image is too large (32768 x 32769 pixels)"},
-    {"product_overflows", kBig, kBig, "Image is too large (4611686018427387903 x 4611686018427387903 pixels)"},
+    {"product_overflows", kBig, kBig,
+     "Image is too large (4611686018427387903 x 4611686018427387903 pixels)"},
     {"negative", -1, 5, "Image size is not valid (-1 x 5 pixels)"},
 };
 

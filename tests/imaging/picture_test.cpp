@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include "core/exception.h"
 #include "imaging/bitmap.h"
@@ -26,8 +26,8 @@ struct ExtCase {
 void PrintTo(const ExtCase& c, std::ostream* os) { *os << c.fileName; }
 
 const ExtCase kExtCases[] = {
-    {"photo.JPG", "JPG"},     {"a.b.tiff", "tiff"}, {"/x.y/name", ""},       {"name", ""},
-    {"trailing.", ""},        {".hidden", "hidden"}, {"/dir.d/f.bmp", "bmp"}, {"", ""},
+    {"photo.JPG", "JPG"}, {"a.b.tiff", "tiff"},  {"/x.y/name", ""},       {"name", ""},
+    {"trailing.", ""},    {".hidden", "hidden"}, {"/dir.d/f.bmp", "bmp"}, {"", ""},
 };
 
 class ExtractFileExtTable : public ::testing::TestWithParam<ExtCase> {};
@@ -69,7 +69,8 @@ TEST(TPicture, AFailedLoadKeepsThePreviousGraphic) {
     TPicture picture;
     picture.LoadFromFile(dir.Write("good.jpg", test::MakeJpeg({})));
     const TGraphic* before = picture.Graphic();
-    EXPECT_EQ(LoadError(picture, dir.Write("bad.jpg", {'n', 'o', 't'})), "JPEG error #" + std::to_string(JERR_NO_SOI));
+    EXPECT_EQ(LoadError(picture, dir.Write("bad.jpg", {'n', 'o', 't'})),
+              "JPEG error #" + std::to_string(JERR_NO_SOI));
     EXPECT_EQ(LoadError(picture, dir.Path("missing.bmp")).rfind("Cannot open file \"", 0), 0u);
     EXPECT_EQ(picture.Graphic(), before);
 }

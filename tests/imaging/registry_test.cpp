@@ -20,7 +20,8 @@ TEST(GraphicFormats, EightEntriesInRegistrationOrder) {
 
 TEST(GraphicFormats, FilterHasNineRowsAllFirst) {
     const std::vector<TFileFilterRow> expected = {
-        {"All (*.jpg;*.jpeg;*.tiff;*.tif;*.bmp;*.ico;*.emf;*.wmf)", "*.jpg;*.jpeg;*.tiff;*.tif;*.bmp;*.ico;*.emf;*.wmf"},
+        {"All (*.jpg;*.jpeg;*.tiff;*.tif;*.bmp;*.ico;*.emf;*.wmf)",
+         "*.jpg;*.jpeg;*.tiff;*.tif;*.bmp;*.ico;*.emf;*.wmf"},
         {"JPEG Image File (*.jpg)", "*.jpg"},
         {"JPEG Image File (*.jpeg)", "*.jpeg"},
         {"TIFF file (*.tiff)", "*.tiff"},
@@ -45,10 +46,10 @@ struct FindCase {
 void PrintTo(const FindCase& c, std::ostream* os) { *os << "'" << c.extension << "'"; }
 
 const FindCase kFindCases[] = {
-    {"jpg", "TJPEGImage"}, {"JPG", "TJPEGImage"}, {"Jpeg", "TJPEGImage"}, {"TIF", "TTiffGraphic"},
-    {"tiff", "TTiffGraphic"}, {"bmp", "TBitmap"}, {"ico", "TIcon"}, {"EMF", "TMetafile"},
-    {"wmf", "TMetafile"}, {"gif", nullptr}, {"", nullptr}, {"jp", nullptr}, {"jpgx", nullptr},
-    {"\xC3\xA9", nullptr},
+    {"jpg", "TJPEGImage"},    {"JPG", "TJPEGImage"}, {"Jpeg", "TJPEGImage"}, {"TIF", "TTiffGraphic"},
+    {"tiff", "TTiffGraphic"}, {"bmp", "TBitmap"},    {"ico", "TIcon"},       {"EMF", "TMetafile"},
+    {"wmf", "TMetafile"},     {"gif", nullptr},      {"", nullptr},          {"jp", nullptr},
+    {"jpgx", nullptr},        {"\xC3\xA9", nullptr},
 };
 
 class FindGraphicClassTable : public ::testing::TestWithParam<FindCase> {};

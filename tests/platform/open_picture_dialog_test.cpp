@@ -109,7 +109,9 @@ protected:
     QString File(const std::string& name) const { return FFolder + u'/' + QString::fromStdString(name); }
     std::string Write(const std::string& name) const { return FDir.Write(name, {1, 2, 3}); }
 
-    QFileSystemModel& Files() const { return *qobject_cast<QFileSystemModel*>(FDialog.proxyModel()->sourceModel()); }
+    QFileSystemModel& Files() const {
+        return *qobject_cast<QFileSystemModel*>(FDialog.proxyModel()->sourceModel());
+    }
 
     // Waits until the file system model holds every entry of the folder, whatever the filter.
     bool FolderLoaded() const {
@@ -181,14 +183,15 @@ TEST_P(OpenPictureDialogFilterTest, ListsFoldersAndTheFilesTheRowsMasksMatch) {
     EXPECT_EQ(FDialog.selectedNameFilter().toStdString(), PictureRows()[GetParam().Row].Text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, OpenPictureDialogFilterTest,
-    ::testing::Values(TFilterCase{"AllPictures", 0, {"a.jpg", "b.TIF", "c.bmp", "sub"}},
-                      TFilterCase{"Jpg", 1, {"a.jpg", "sub"}},
-                      TFilterCase{"TifIgnoresCase", 4, {"b.TIF", "sub"}},
-                      TFilterCase{"Bmp", 5, {"c.bmp", "sub"}},
-                      TFilterCase{"NoMatchLeavesTheFolder", 6, {"sub"}}),
-    [](const ::testing::TestParamInfo<TFilterCase>& row) { return std::string(row.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Rows, OpenPictureDialogFilterTest,
+                         ::testing::Values(TFilterCase{"AllPictures", 0, {"a.jpg", "b.TIF", "c.bmp", "sub"}},
+                                           TFilterCase{"Jpg", 1, {"a.jpg", "sub"}},
+                                           TFilterCase{"TifIgnoresCase", 4, {"b.TIF", "sub"}},
+                                           TFilterCase{"Bmp", 5, {"c.bmp", "sub"}},
+                                           TFilterCase{"NoMatchLeavesTheFolder", 6, {"sub"}}),
+                         [](const ::testing::TestParamInfo<TFilterCase>& row) {
+                             return std::string(row.param.Name);
+                         });
 
 TEST_F(OpenPictureDialogTest, TheUsersChoiceOfRowFiltersToo) {
     ASSERT_TRUE(FolderLoaded());
@@ -275,15 +278,15 @@ TEST_P(OpenPictureDialogNoPictureTest, LeavesThePaneEmpty) {
     EXPECT_EQ(FPictures.Calls.size(), GetParam().ProviderAsked ? 1u : 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, OpenPictureDialogNoPictureTest,
-                         ::testing::Values(TNoPictureCase{"MissingFile", "missing.bmp", false, false},
-                                           TNoPictureCase{"Folder", "sub", false, false},
-                                           TNoPictureCase{"NothingLoads", "e.txt", false, true},
-                                           TNoPictureCase{"EmptyPicture", "empty.bmp", true, true},
-                                           TNoPictureCase{"ProviderThrows", "throws.bmp", true, true},
-                                           TNoPictureCase{"ProviderThrowsNonException", "throws-int.bmp", true,
-                                                          true}),
-                         [](const ::testing::TestParamInfo<TNoPictureCase>& row) { return std::string(row.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Files, OpenPictureDialogNoPictureTest,
+    ::testing::Values(TNoPictureCase{"MissingFile", "missing.bmp", false, false},
+                      TNoPictureCase{"Folder", "sub", false, false},
+                      TNoPictureCase{"NothingLoads", "e.txt", false, true},
+                      TNoPictureCase{"EmptyPicture", "empty.bmp", true, true},
+                      TNoPictureCase{"ProviderThrows", "throws.bmp", true, true},
+                      TNoPictureCase{"ProviderThrowsNonException", "throws-int.bmp", true, true}),
+    [](const ::testing::TestParamInfo<TNoPictureCase>& row) { return std::string(row.param.Name); });
 
 TEST_F(OpenPictureDialogTest, TheEmptyFileNameShowsNoPicture) {
     FDialog.ShowPictureOf(File("c.bmp"));
@@ -314,8 +317,8 @@ struct TClientCase {
     QSize Client;
 };
 void PrintTo(const TClientCase& row, std::ostream* os) {
-    *os << row.Name << " " << row.Picture.width() << "x" << row.Picture.height() << " on " << row.Screen.width()
-        << "x" << row.Screen.height();
+    *os << row.Name << " " << row.Picture.width() << "x" << row.Picture.height() << " on "
+        << row.Screen.width() << "x" << row.Screen.height();
 }
 
 class PreviewClientSizeTest : public ::testing::TestWithParam<TClientCase> {};

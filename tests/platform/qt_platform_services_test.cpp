@@ -62,10 +62,11 @@ TEST(QtPlatformServices, MessageTimerTicksOnlyWhileEnabled) {
     TQtPlatformServices platform;
     int ticks = 0;
     QEventLoop loop;
-    const std::unique_ptr<TMessageTimer> timer = platform.CreateMessageTimer(std::chrono::milliseconds(1), [&] {
-        ++ticks;
-        loop.quit();
-    });
+    const std::unique_ptr<TMessageTimer> timer =
+        platform.CreateMessageTimer(std::chrono::milliseconds(1), [&] {
+            ++ticks;
+            loop.quit();
+        });
     EXPECT_FALSE(timer->Enabled());
     timer->SetEnabled(true);
     EXPECT_TRUE(timer->Enabled());
@@ -102,8 +103,10 @@ TEST(QtPlatformServices, SystemColoursFollowThePalette) {
     const QPalette palette = QApplication::palette();
     const auto rgb = [](const QColor& c) { return RGB(c.red(), c.green(), c.blue()); };
     EXPECT_EQ(platform.SystemColor(COLOR_WINDOW), rgb(palette.color(QPalette::Active, QPalette::Base)));
-    EXPECT_EQ(platform.SystemColor(COLOR_HIGHLIGHT), rgb(palette.color(QPalette::Active, QPalette::Highlight)));
-    EXPECT_EQ(platform.SystemColor(COLOR_BTNTEXT), rgb(palette.color(QPalette::Active, QPalette::ButtonText)));
+    EXPECT_EQ(platform.SystemColor(COLOR_HIGHLIGHT),
+              rgb(palette.color(QPalette::Active, QPalette::Highlight)));
+    EXPECT_EQ(platform.SystemColor(COLOR_BTNTEXT),
+              rgb(palette.color(QPalette::Active, QPalette::ButtonText)));
     EXPECT_EQ(platform.SystemColor(99), rgb(palette.color(QPalette::Active, QPalette::Window)))
         << "an index without a palette role gives the window colour";
 }

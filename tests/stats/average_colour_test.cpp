@@ -80,9 +80,7 @@ struct WrongFormatCase {
     TPixelFormat format;
 };
 
-std::ostream& operator<<(std::ostream& os, const WrongFormatCase& c) {
-    return os << c.name;
-}
+std::ostream& operator<<(std::ostream& os, const WrongFormatCase& c) { return os << c.name; }
 
 const WrongFormatCase kWrongFormats[] = {{"bits_8", TPixelFormat::pf8bit},
                                          {"bits_32", TPixelFormat::pf32bit}};

@@ -220,9 +220,7 @@ struct FormatCase {
     TPixelFormat format;
 };
 
-std::ostream& operator<<(std::ostream& os, const FormatCase& c) {
-    return os << c.name;
-}
+std::ostream& operator<<(std::ostream& os, const FormatCase& c) { return os << c.name; }
 
 const FormatCase kWrongFormats[] = {
     {"device", TPixelFormat::pfDevice}, {"bits_1", TPixelFormat::pf1bit},

@@ -218,9 +218,7 @@ struct HsvCase {
     int h, s, v;
 };
 
-std::ostream& operator<<(std::ostream& os, const HsvCase& c) {
-    return os << c.name;
-}
+std::ostream& operator<<(std::ostream& os, const HsvCase& c) { return os << c.name; }
 
 const HsvCase kHsvCases[] = {
     {"black", 0, 0, 0, 0, 0, 0},
@@ -344,9 +342,7 @@ struct CmykCase {
     int c, m, y, k;
 };
 
-std::ostream& operator<<(std::ostream& os, const CmykCase& c) {
-    return os << c.name;
-}
+std::ostream& operator<<(std::ostream& os, const CmykCase& c) { return os << c.name; }
 
 const CmykCase kCmykCases[] = {
     {"black_is_all_key", 0, 0, 0, 0, 0, 0, 255}, {"white_is_nothing", 255, 255, 255, 0, 0, 0, 0},

@@ -18,8 +18,6 @@ inline const char* PlaneName(TPixelPlane plane) {
     return index >= 0 && index < kPixelPlaneCount ? kNames[index] : "ppUnknown";
 }
 
-inline void PrintTo(TPixelPlane plane, std::ostream* os) {
-    *os << PlaneName(plane);
-}
+inline void PrintTo(TPixelPlane plane, std::ostream* os) { *os << PlaneName(plane); }
 
 } // namespace tintwell

@@ -94,9 +94,7 @@ std::ostream& operator<<(std::ostream& os, const StatsCase& c) {
     return os << " }";
 }
 
-THistogram MakeCase(const StatsCase& c) {
-    return c.uniform > 0 ? Uniform(c.uniform) : Make(c.counts);
-}
+THistogram MakeCase(const StatsCase& c) { return c.uniform > 0 ? Uniform(c.uniform) : Make(c.counts); }
 
 // The reals are exact doubles. Where they are not obvious they come from an exact rational model
 // of the long double steps (x87 extended: every operation rounded to 64 significant bits, ln, exp

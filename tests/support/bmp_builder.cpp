@@ -34,7 +34,8 @@ std::vector<std::uint8_t> PixelData(const TBmpRecipe& s) {
             for (int x = 0; x < s.Width; ++x) {
                 const int index = s.Index(x, y);
                 data.push_back(1);
-                data.push_back(static_cast<std::uint8_t>(s.Kind == TBmpKind::Rle4 ? (index << 4 | index) : index));
+                data.push_back(
+                    static_cast<std::uint8_t>(s.Kind == TBmpKind::Rle4 ? (index << 4 | index) : index));
             }
             data.push_back(0);
             data.push_back(i + 1 == s.Height ? 1 : 0); // end of line, or end of bitmap
@@ -48,7 +49,8 @@ std::vector<std::uint8_t> PixelData(const TBmpRecipe& s) {
                 std::uint8_t rgb[3];
                 s.Pixel(x, y, rgb);
                 if (bits == 16) {
-                    Put16(row, static_cast<std::uint32_t>((rgb[0] >> 3) << 10 | (rgb[1] >> 3) << 5 | (rgb[2] >> 3)));
+                    Put16(row, static_cast<std::uint32_t>((rgb[0] >> 3) << 10 | (rgb[1] >> 3) << 5 |
+                                                          (rgb[2] >> 3)));
                 } else {
                     row.push_back(rgb[2]);
                     row.push_back(rgb[1]);

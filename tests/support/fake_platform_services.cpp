@@ -61,7 +61,8 @@ QImage TFakePlatformServices::RenderWidget(QWidget& widget) { return widget.grab
 
 void TFakePlatformServices::SetFocus(QWidget& control) { control.setFocus(Qt::OtherFocusReason); }
 
-std::unique_ptr<TRegistryKey> TFakePlatformServices::OpenRegistryKey(std::string_view path, TRegistryAccess access) {
+std::unique_ptr<TRegistryKey> TFakePlatformServices::OpenRegistryKey(std::string_view path,
+                                                                     TRegistryAccess access) {
     auto it = Registry.find(path);
     if (it == Registry.end()) {
         if (access == TRegistryAccess::Read)

@@ -31,7 +31,7 @@ public:
     using TKeyValues = std::map<std::string, TValue, std::less<>>;
 
     // ---- what tests set
-    QImage Screen;            // null: no screen to copy from
+    QImage Screen; // null: no screen to copy from
     QPoint Cursor{0, 0};
     bool CursorFails = false;
     std::optional<std::string> ChosenFile;
@@ -81,7 +81,8 @@ public:
     void BringToForeground(QWidget& window) override { Foreground = &window; }
     void SetFocus(QWidget& control) override;
     QSize PrimaryScreenSize() const override { return ScreenSize; }
-    std::unique_ptr<TMessageTimer> CreateMessageTimer(std::chrono::milliseconds, std::function<void()> tick) override {
+    std::unique_ptr<TMessageTimer> CreateMessageTimer(std::chrono::milliseconds,
+                                                      std::function<void()> tick) override {
         auto timer = std::make_unique<TFakeTimer>(std::move(tick));
         Timers.push_back(timer.get());
         return timer;

@@ -20,7 +20,7 @@ void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
 std::vector<TFixtureFile> BmpFixtures() {
     std::vector<TFixtureFile> files;
     const std::pair<const char*, TBmpKind> kinds[] = {
-        {"rgb24", TBmpKind::Rgb24},       {"rgb16", TBmpKind::Rgb16}, {"rgb32", TBmpKind::Rgb32},
+        {"rgb24", TBmpKind::Rgb24},       {"rgb16", TBmpKind::Rgb16},       {"rgb32", TBmpKind::Rgb32},
         {"indexed1", TBmpKind::Indexed1}, {"indexed4", TBmpKind::Indexed4}, {"indexed8", TBmpKind::Indexed8},
         {"rle4", TBmpKind::Rle4},         {"rle8", TBmpKind::Rle8}};
     for (const auto& [name, kind] : kinds) {

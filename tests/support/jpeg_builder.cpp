@@ -30,7 +30,8 @@ std::vector<std::uint8_t> MakeJpeg(const TJpegRecipe& recipe) {
     if (recipe.Progressive)
         jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(recipe.Width) * static_cast<std::size_t>(cinfo.input_components));
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(recipe.Width) *
+                                  static_cast<std::size_t>(cinfo.input_components));
     while (cinfo.next_scanline < cinfo.image_height) {
         const int y = static_cast<int>(cinfo.next_scanline);
         for (int x = 0; x < recipe.Width; ++x) {
@@ -46,7 +47,8 @@ std::vector<std::uint8_t> MakeJpeg(const TJpegRecipe& recipe) {
                 const auto ink_of = [max](int c) { return max == 0 ? 0 : ((max - c) * 255 + max / 2) / max; };
                 const int ink[4] = {ink_of(rgb[0]), ink_of(rgb[1]), ink_of(rgb[2]), 255 - max};
                 for (int i = 0; i < 4; ++i)
-                    out[i] = static_cast<std::uint8_t>(recipe.Kind == TJpegKind::AdobeCmyk ? 255 - ink[i] : ink[i]);
+                    out[i] = static_cast<std::uint8_t>(recipe.Kind == TJpegKind::AdobeCmyk ? 255 - ink[i]
+                                                                                           : ink[i]);
             } else {
                 out[0] = rgb[0];
                 out[1] = rgb[1];

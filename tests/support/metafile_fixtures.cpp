@@ -1,5 +1,5 @@
-#include "support/metafile_writer.h"
 #include "support/fixtures.h"
+#include "support/metafile_writer.h"
 
 namespace tintwell::test {
 

@@ -20,7 +20,7 @@ constexpr std::uint32_t ColorRef(int r, int g, int b) {
 
 // Little-endian bytes.
 class TLeBytes {
-  public:
+public:
     TLeBytes& U8(std::uint32_t v) {
         FBytes.push_back(static_cast<std::uint8_t>(v));
         return *this;
@@ -46,7 +46,7 @@ class TLeBytes {
     std::size_t Size() const { return FBytes.size(); }
     const std::vector<std::uint8_t>& Bytes() const { return FBytes; }
 
-  private:
+private:
     std::vector<std::uint8_t> FBytes;
 };
 
@@ -69,7 +69,7 @@ enum : std::uint32_t { PS_SOLID = 0, PS_DASH = 1, PS_NULL = 5 };
 enum : std::uint32_t { BS_SOLID = 0, BS_NULL = 1, BS_HATCHED = 2 };
 
 class TWmfBuilder {
-  public:
+public:
     // Parameters as 16-bit words in file order. The size is computed.
     TWmfBuilder& Record(std::uint16_t function, const std::vector<int>& words) {
         return Raw(static_cast<std::uint32_t>(3 + words.size()), function, words);
@@ -202,7 +202,7 @@ class TWmfBuilder {
         return head.Bytes();
     }
 
-  private:
+private:
     TWmfBuilder& Points(std::uint16_t function, const std::vector<TPt>& points) {
         std::vector<int> words = {static_cast<int>(points.size())};
         for (const TPt& p : points)
@@ -222,7 +222,7 @@ class TWmfBuilder {
 };
 
 class TEmfBuilder {
-  public:
+public:
     // Stock objects for SelectObject.
     static constexpr std::uint32_t kWhiteBrush = 0x80000000, kGrayBrush = 0x80000002,
                                    kBlackBrush = 0x80000004, kNullBrush = 0x80000005, kBlackPen = 0x80000007,
@@ -377,7 +377,7 @@ class TEmfBuilder {
         return out.Bytes();
     }
 
-  private:
+private:
     TLeBytes FRecords;
     std::vector<int> FFrame = {0, 0, 2540, 2540};
     std::vector<int> FBounds = {0, 0, 99, 99};

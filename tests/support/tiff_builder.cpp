@@ -58,15 +58,9 @@ toff_t MemSeek(thandle_t handle, toff_t offset, int whence) noexcept {
     return static_cast<toff_t>(file.Position);
 }
 
-int MemClose(thandle_t) noexcept {
-    return 0;
-}
-toff_t MemSize(thandle_t handle) noexcept {
-    return static_cast<TMemoryFile*>(handle)->Bytes.size();
-}
-int MemMap(thandle_t, void**, toff_t*) noexcept {
-    return 0;
-}
+int MemClose(thandle_t) noexcept { return 0; }
+toff_t MemSize(thandle_t handle) noexcept { return static_cast<TMemoryFile*>(handle)->Bytes.size(); }
+int MemMap(thandle_t, void**, toff_t*) noexcept { return 0; }
 void MemUnmap(thandle_t, void*, toff_t) noexcept {}
 
 int KeepError(TIFF*, void* userData, const char* module, const char* format, va_list args) noexcept {
@@ -77,9 +71,7 @@ int KeepError(TIFF*, void* userData, const char* module, const char* format, va_
         file.Error = std::string(module != nullptr ? module : "") + ": " + text;
     return 1;
 }
-int IgnoreWarning(TIFF*, void*, const char*, const char*, va_list) noexcept {
-    return 1;
-}
+int IgnoreWarning(TIFF*, void*, const char*, const char*, va_list) noexcept { return 1; }
 
 struct TTiffCloser {
     void operator()(TIFF* tif) const noexcept { TIFFClose(tif); }
@@ -119,7 +111,8 @@ void WritePage(TIFF* tif, const TMemoryFile& file, const TTiffRecipe& recipe) {
     const std::size_t rowBytes = RowBytes(recipe);
     if (recipe.Pixels.size() != rowBytes * static_cast<std::size_t>(recipe.Height))
         throw std::logic_error("TTiffRecipe: Pixels must hold Height rows of RowBytes bytes");
-    Check(TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(recipe.Width)) != 0, file, "width");
+    Check(TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(recipe.Width)) != 0, file,
+          "width");
     Check(TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(recipe.Height)) != 0, file,
           "length");
     Check(TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, recipe.BitsPerSample) != 0, file, "bits per sample");
@@ -131,8 +124,8 @@ void WritePage(TIFF* tif, const TMemoryFile& file, const TTiffRecipe& recipe) {
         if (recipe.JpegQuality > 0)
             Check(TIFFSetField(tif, TIFFTAG_JPEGQUALITY, recipe.JpegQuality) != 0, file, "JPEG quality");
         if (recipe.YCbCrSubsampling > 0)
-            Check(TIFFSetField(tif, TIFFTAG_YCBCRSUBSAMPLING, recipe.YCbCrSubsampling, recipe.YCbCrSubsampling) !=
-                      0,
+            Check(TIFFSetField(tif, TIFFTAG_YCBCRSUBSAMPLING, recipe.YCbCrSubsampling,
+                               recipe.YCbCrSubsampling) != 0,
                   file, "YCbCr subsampling");
         if (recipe.Photometric == PHOTOMETRIC_YCBCR)
             Check(TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB) != 0, file, "JPEG colour mode");
@@ -160,12 +153,14 @@ void WritePage(TIFF* tif, const TMemoryFile& file, const TTiffRecipe& recipe) {
         Check(TIFFSetField(tif, TIFFTAG_YRESOLUTION, static_cast<double>(*recipe.YResolution)) != 0, file,
               "y resolution");
     if (recipe.ResolutionUnit)
-        Check(TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, *recipe.ResolutionUnit) != 0, file, "resolution unit");
+        Check(TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, *recipe.ResolutionUnit) != 0, file,
+              "resolution unit");
 
     const std::uint8_t* pixels = recipe.Pixels.data();
     if (recipe.TileWidth > 0) {
         const std::size_t pixelBits = static_cast<std::size_t>(recipe.SamplesPerPixel * recipe.BitsPerSample);
-        if (recipe.PlanarConfig != 1 || recipe.TileWidth % 16 != 0 || (pixelBits % 8 != 0 && 8 % pixelBits != 0))
+        if (recipe.PlanarConfig != 1 || recipe.TileWidth % 16 != 0 ||
+            (pixelBits % 8 != 0 && 8 % pixelBits != 0))
             throw std::logic_error(
                 "TTiffRecipe: tiles are interleaved, 16k wide, whole or byte-dividing pixels");
         Check(TIFFSetField(tif, TIFFTAG_TILEWIDTH, static_cast<std::uint32_t>(recipe.TileWidth)) != 0, file,

@@ -8,15 +8,9 @@
 namespace tintwell::test {
 namespace {
 
-std::uint32_t Checker(int x, int y, int) {
-    return static_cast<std::uint32_t>((x / 2 + y) % 2);
-}
-std::uint32_t Ramp(int x, int y, int s) {
-    return static_cast<std::uint32_t>(x * 29 + y * 53 + s * 101);
-}
-std::uint32_t Ramp16(int x, int y, int s) {
-    return Ramp(x, y, s) * 257u + static_cast<std::uint32_t>(x);
-}
+std::uint32_t Checker(int x, int y, int) { return static_cast<std::uint32_t>((x / 2 + y) % 2); }
+std::uint32_t Ramp(int x, int y, int s) { return static_cast<std::uint32_t>(x * 29 + y * 53 + s * 101); }
+std::uint32_t Ramp16(int x, int y, int s) { return Ramp(x, y, s) * 257u + static_cast<std::uint32_t>(x); }
 // Flat 8 x 8 blocks, which JPEG keeps nearly exact.
 std::uint32_t Blocks(int x, int y, int s) {
     return static_cast<std::uint32_t>(((x / 8) * 90 + (y / 8) * 60 + s * 70) % 256);
@@ -96,7 +90,8 @@ std::vector<TFixtureFile> TiffFixtures() {
 
     add("fax_g3_1d.tif",
         WithPixels(Page(40, 12, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX3), Checker));
-    TTiffRecipe g3TwoD = WithPixels(Page(40, 12, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX3), Checker);
+    TTiffRecipe g3TwoD =
+        WithPixels(Page(40, 12, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX3), Checker);
     g3TwoD.Group3Options = GROUP3OPT_2DENCODING;
     add("fax_g3_2d.tif", g3TwoD);
     add("fax_g4.tif", WithPixels(Page(40, 12, 1, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_CCITTFAX4), Checker));

@@ -2,9 +2,9 @@
 
 #include <new>
 
-#include "platform/platform_services.h"
 #include "core/exception.h"
 #include "core/resource_text.h"
+#include "platform/platform_services.h"
 
 namespace tintwell {
 namespace {

@@ -7,15 +7,15 @@
 #include <QShowEvent>
 #include <cmath>
 
-#include "core/version.h"
-#include "ui/common/design_font.h"
-#include "ui/common/error_box.h"
 #include "colour/readouts.h"
 #include "core/conversions.h"
 #include "core/format_settings.h"
+#include "core/version.h"
 #include "imaging/analysis.h"
 #include "imaging/picture.h"
 #include "imaging/registry.h"
+#include "ui/common/design_font.h"
+#include "ui/common/error_box.h"
 #include "ui/main/picture_preview.h"
 
 namespace tintwell {
@@ -41,7 +41,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int le
     return label;
 }
 
-TEdit* MakeField(QWidget* parent, const char* name, int left, int top, bool readOnly, const QString& accessibleName) {
+TEdit* MakeField(QWidget* parent, const char* name, int left, int top, bool readOnly,
+                 const QString& accessibleName) {
     auto* field = Make<TEdit>(parent, name);
     field->setGeometry(left, top, 60, 21);
     field->setReadOnly(readOnly);
@@ -206,7 +207,8 @@ void TfrmTintwell::CreateComponents() {
     QLabel** rgbLabels[5] = {&lblRGB1, &lblRGB2, &lblRGB3, &lblRGB4, &lblRGB5};
     for (int i = 0; i < 5; ++i) {
         const QString number = QString::number(i + 1);
-        *swatches[i] = MakeSwatch(gbPallette, kSwatchNames[i], {kLefts[i], 21, 60, 60}, QString(), "Palette " + number);
+        *swatches[i] =
+            MakeSwatch(gbPallette, kSwatchNames[i], {kLefts[i], 21, 60, 60}, QString(), "Palette " + number);
         (*swatches[i])->setCursor(Qt::PointingHandCursor);
         *htmlLabels[i] = MakeLabel(gbPallette, kHTMLNames[i], number, kLefts[i], 84);
         *rgbLabels[i] = MakeLabel(gbPallette, kRGBNames[i], number, kLefts[i], 100);
@@ -214,14 +216,15 @@ void TfrmTintwell::CreateComponents() {
 
     pnlStatusBar = Make<THtmlStatusBar>(this, "pnlStatusBar");
     pnlStatusBar->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
-    const QString address = QString::fromUtf8(kVendorWebAddress.data(), static_cast<qsizetype>(kVendorWebAddress.size()));
-    pnlStatusBar->SetHtml("<p align=\"center\"><a href=\"" + address.toHtmlEscaped() + "\">" + address.toHtmlEscaped() +
-                          "</a></p>");
+    const QString address =
+        QString::fromUtf8(kVendorWebAddress.data(), static_cast<qsizetype>(kVendorWebAddress.size()));
+    pnlStatusBar->SetHtml("<p align=\"center\"><a href=\"" + address.toHtmlEscaped() + "\">" +
+                          address.toHtmlEscaped() + "</a></p>");
     pnlStatusBar->setAccessibleName("Web site " + address);
 
     // The designed keyboard order; labels, swatches and the flat picker button take no focus.
-    QWidget* const order[] = {Button1, dfR,  dfG,  dfB,  dfHTML,  dfRi, dfGi,
-                              dfBi,    dfHTMLi, dfRc, dfGc, dfBc, dfHTMLc, cmbCorrection};
+    QWidget* const order[] = {Button1, dfR,     dfG,  dfB,  dfHTML, dfRi,    dfGi,
+                              dfBi,    dfHTMLi, dfRc, dfGc, dfBc,   dfHTMLc, cmbCorrection};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 }
@@ -234,7 +237,8 @@ void TfrmTintwell::ConnectHandlers() {
     dfG->OnExit = [this] { dfGExit(); };
     dfB->OnExit = [this] { dfBExit(); };
     dfHTML->OnExit = [this] { dfHTMLExit(); };
-    for (TShape* swatch : {shpAvgInv, shpAvgInvCorrected, shpScheme1, shpScheme2, shpScheme3, shpScheme4, shpScheme5})
+    for (TShape* swatch :
+         {shpAvgInv, shpAvgInvCorrected, shpScheme1, shpScheme2, shpScheme3, shpScheme4, shpScheme5})
         swatch->OnMouseUp = [this, swatch](Qt::MouseButton button) { SwatchMouseUp(*swatch, button); };
     pnlStatusBar->OnLinkClick = [this](const std::string& target) { pnlStatusBarLinkClick(target); };
 }
@@ -296,10 +300,9 @@ void TfrmTintwell::Button1Click() {
     Guarded(FPlatform, [this] {
         const QSize screen = FPlatform.PrimaryScreenSize();
         const QSize previewLimit(std::max(1, screen.width() * 3 / 4), std::max(1, screen.height() * 3 / 4));
-        const std::optional<std::string> fileName =
-            FPlatform.OpenPictureDialog(this, GraphicFormats().BuildGraphicFilter(), [previewLimit](const std::string& name) {
-                return LoadFilePreview(name, previewLimit);
-            });
+        const std::optional<std::string> fileName = FPlatform.OpenPictureDialog(
+            this, GraphicFormats().BuildGraphicFilter(),
+            [previewLimit](const std::string& name) { return LoadFilePreview(name, previewLimit); });
         if (!fileName)
             return;
         FPlatform.RepaintNow(*this);

@@ -10,9 +10,9 @@
 #include <functional>
 #include <string_view>
 
-#include "platform/platform_services.h"
 #include "colour/palette.h"
 #include "core/tcolor.h"
+#include "platform/platform_services.h"
 #include "ui/common/swatch.h"
 #include "ui/main/widgets.h"
 

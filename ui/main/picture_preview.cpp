@@ -57,7 +57,8 @@ QImage ScaleGraphic(const TGraphic& graphic, QSize target) {
         if (pixels.size() == target)
             return pixels.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         const int fx = pixels.width() / target.width(), fy = pixels.height() / target.height();
-        const bool direct = pixels.format() == QImage::Format_BGR888 || pixels.format() == QImage::Format_RGB32 ||
+        const bool direct = pixels.format() == QImage::Format_BGR888 ||
+                            pixels.format() == QImage::Format_RGB32 ||
                             pixels.format() == QImage::Format_ARGB32 ||
                             pixels.format() == QImage::Format_ARGB32_Premultiplied;
         // Leave the last factor of two to the smooth scaler, which then still has pixels to blend.
@@ -85,15 +86,17 @@ std::optional<TFilePreview> LoadFilePreview(const std::string& fileName, QSize m
         picture.LoadFromFile(fileName);
         TGraphic* graphic = picture.Graphic();
         const QSize original(graphic->Width(), graphic->Height());
-        const TSize fitted = FitPictureSize({original.width(), original.height()}, {maxSize.width(), maxSize.height()});
+        const TSize fitted =
+            FitPictureSize({original.width(), original.height()}, {maxSize.width(), maxSize.height()});
         const QSize target(fitted.Width, fitted.Height);
         if (target.isEmpty())
             return std::nullopt;
         QImage shown;
         if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(graphic)) {
             const QImage reduced = jpeg->DecodeForPreview(target);
-            shown = reduced.size() == target ? reduced
-                                             : reduced.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            shown = reduced.size() == target
+                        ? reduced
+                        : reduced.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         } else {
             graphic->Prepare();
             shown = ScaleGraphic(*graphic, target);

@@ -99,7 +99,8 @@ void TImage::SetGraphic(std::unique_ptr<TGraphic> graphic) {
         return;
     FGraphic->Prepare();
     const TGraphic& shown = *FGraphic;
-    SetPicture(QSize(shown.Width(), shown.Height()), [&shown](QSize target) { return ScaleGraphic(shown, target); });
+    SetPicture(QSize(shown.Width(), shown.Height()),
+               [&shown](QSize target) { return ScaleGraphic(shown, target); });
 }
 
 } // namespace tintwell

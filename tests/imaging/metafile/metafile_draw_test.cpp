@@ -30,18 +30,14 @@ TEmfBuilder EmfRed() {
     b.SelectObject(TEmfBuilder::kNullPen).CreateBrush(1, BS_SOLID, kRedRef).SelectObject(1);
     return b;
 }
-TBytes Box1000(const TWmfBuilder& b) {
-    return b.Placeable(0, 0, 1000, 1000, 1000);
-}
+TBytes Box1000(const TWmfBuilder& b) { return b.Placeable(0, 0, 1000, 1000, 1000); }
 
 struct TDrawCase {
     const char* Name;
     TBytes (*Make)();
     std::vector<TProbe> Probes;
 };
-void PrintTo(const TDrawCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+void PrintTo(const TDrawCase& c, std::ostream* os) { *os << c.Name; }
 
 const std::vector<TProbe> kRedTopRight = TopRightOnly(kRed);
 
@@ -160,15 +156,9 @@ const TDrawCase kMappingCases[] = {
 };
 
 // Three thirds of the picture, each filled with whatever brush is selected when it is drawn.
-TWmfBuilder& Thirds(TWmfBuilder& b, int third) {
-    return b.Rectangle(third * 100, 0, third * 100 + 100, 300);
-}
-TBytes Box300(const TWmfBuilder& b) {
-    return b.Placeable(0, 0, 300, 300, 1000);
-}
-std::vector<TProbe> ThirdsProbes(QRgb a, QRgb b, QRgb c) {
-    return {{15, 50, a}, {50, 50, b}, {85, 50, c}};
-}
+TWmfBuilder& Thirds(TWmfBuilder& b, int third) { return b.Rectangle(third * 100, 0, third * 100 + 100, 300); }
+TBytes Box300(const TWmfBuilder& b) { return b.Placeable(0, 0, 300, 300, 1000); }
+std::vector<TProbe> ThirdsProbes(QRgb a, QRgb b, QRgb c) { return {{15, 50, a}, {50, 50, b}, {85, 50, c}}; }
 
 const TDrawCase kStateCases[] = {
     // The selected brush outlives its deletion; its slot is the lowest free one for the next object.
@@ -602,7 +592,7 @@ TEST(MetafileHatch, OpaqueBackgroundFillsBetweenTheLines) {
 // ---- Text. Glyphs need a font; the test machine has at least one.
 
 class MetafileText : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         if (QFontDatabase::families().isEmpty())
             GTEST_SKIP() << "no fonts installed";

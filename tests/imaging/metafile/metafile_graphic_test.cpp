@@ -88,7 +88,7 @@ TEST(MetafileClass, FailedLoadKeepsThePreviousPicture) {
 // ---- From files, through the picture.
 
 class MetafileFile : public ::testing::Test {
-  protected:
+protected:
     // TempDir::Write would pull in every format's fixture builders; this program needs none.
     std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
         const std::string path = FDir.Path(name);

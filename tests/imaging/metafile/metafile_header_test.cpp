@@ -21,12 +21,8 @@ TWmfBuilder OneRectangle() {
     b.CreateBrush(BS_SOLID, kRedRef).SelectObject(0).Rectangle(0, 0, 500, 500);
     return b;
 }
-TBytes Placeable() {
-    return OneRectangle().Placeable(0, 0, 1000, 1000, 1000);
-}
-TBytes Plain() {
-    return OneRectangle().Plain();
-}
+TBytes Placeable() { return OneRectangle().Placeable(0, 0, 1000, 1000, 1000); }
+TBytes Plain() { return OneRectangle().Plain(); }
 TBytes Emf() {
     TEmfBuilder b;
     b.SelectObject(TEmfBuilder::kBlackBrush).Rectangle(0, 0, 50, 50);
@@ -48,9 +44,7 @@ struct THeaderCase {
     bool Valid;
     bool Enhanced;
 };
-void PrintTo(const THeaderCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+void PrintTo(const THeaderCase& c, std::ostream* os) { *os << c.Name; }
 
 // Offsets: placeable header 0 key, 6 box, 14 units per inch, 20 checksum; META_HEADER (at 22 in a
 // placeable file) +0 type, +2 header words, +4 version, +6 size in words; EMR_HEADER 4 size,
@@ -157,9 +151,7 @@ struct TSizeCase {
     int Width;
     int Height;
 };
-void PrintTo(const TSizeCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+void PrintTo(const TSizeCase& c, std::ostream* os) { *os << c.Name; }
 
 const TSizeCase kSizeCases[] = {
     // Box over units per inch, at the display's resolution.
@@ -197,7 +189,7 @@ const TSizeCase kSizeCases[] = {
 };
 
 class MetafileSize : public ::testing::TestWithParam<TSizeCase> {
-  protected:
+protected:
     void TearDown() override { SetDisplayInfo(FSaved); }
     TDisplayInfo FSaved = DisplayInfo();
 };

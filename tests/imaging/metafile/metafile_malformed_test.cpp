@@ -58,9 +58,7 @@ struct TMalformedCase {
     void (*Wmf)(TWmfBuilder&);
     void (*Emf)(TEmfBuilder&);
 };
-void PrintTo(const TMalformedCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+void PrintTo(const TMalformedCase& c, std::ostream* os) { *os << c.Name; }
 
 const TMalformedCase kMalformedCases[] = {
     {"wmf_record_size_0", [](TWmfBuilder& b) { b.Raw(0, 0x041B, {}); }, nullptr},

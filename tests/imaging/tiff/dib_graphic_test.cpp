@@ -73,9 +73,7 @@ struct CreateCase {
     std::vector<TColor> Palette;
     int TableSize;
 };
-void PrintTo(const CreateCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+void PrintTo(const CreateCase& c, std::ostream* os) { *os << c.Name; }
 
 std::vector<TColor> Grays(int count, int step) {
     std::vector<TColor> grays;
@@ -156,9 +154,7 @@ struct NearestCase {
     TColor Colour;
     int Index;
 };
-void PrintTo(const NearestCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+void PrintTo(const NearestCase& c, std::ostream* os) { *os << c.Name; }
 
 const NearestCase kNearestCases[] = {
     {"exact_match", {RGB(0, 0, 0), RGB(9, 9, 9), RGB(10, 10, 10)}, RGB(10, 10, 10), 2},
@@ -274,9 +270,7 @@ struct RotateCase {
     int Width;
     int Height;
 };
-void PrintTo(const RotateCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+void PrintTo(const RotateCase& c, std::ostream* os) { *os << c.Name; }
 
 const RotateCase kRotateCases[] = {
     {"true_color_odd_width_padded_rows", F::TrueColor, 5, 3},

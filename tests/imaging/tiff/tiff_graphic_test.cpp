@@ -33,8 +33,8 @@ namespace {
 
 using test::MakeRawTiff;
 using test::MakeTiff;
-using test::Page;
 using test::PackPixels;
+using test::Page;
 using test::ReadRawStrips;
 using test::TempDir;
 using test::TRawEntry;
@@ -52,9 +52,7 @@ struct Rgb {
     int B = 0;
     friend bool operator==(const Rgb&, const Rgb&) = default;
 };
-void PrintTo(const Rgb& c, std::ostream* os) {
-    *os << '(' << c.R << ',' << c.G << ',' << c.B << ')';
-}
+void PrintTo(const Rgb& c, std::ostream* os) { *os << '(' << c.R << ',' << c.G << ',' << c.B << ')'; }
 
 Rgb Gray(std::uint32_t level) {
     const auto l = static_cast<int>(level & 0xFFu);
@@ -144,15 +142,11 @@ std::string LoadError(const std::vector<std::uint8_t>& bytes) {
 
 // ---- Content of the test files.
 
-std::uint32_t Level(int x, int y) {
-    return static_cast<std::uint32_t>(x * 29 + y * 53) & 0xFFu;
-}
+std::uint32_t Level(int x, int y) { return static_cast<std::uint32_t>(x * 29 + y * 53) & 0xFFu; }
 std::uint32_t Channel(int x, int y, int s) {
     return static_cast<std::uint32_t>(x * 29 + y * 53 + s * 101) & 0xFFu;
 }
-bool Checker(int x, int y) {
-    return (x / 2 + y) % 2 == 1;
-}
+bool Checker(int x, int y) { return (x / 2 + y) % 2 == 1; }
 // Flat 8 x 8 blocks, which JPEG keeps nearly exact.
 std::uint32_t Block(int x, int y, int s) {
     return static_cast<std::uint32_t>(((x / 8) * 90 + (y / 8) * 60 + s * 70) % 256);
@@ -187,13 +181,9 @@ struct LoadCase {
     TExpected Pixel;
     int Tolerance = 0;
 };
-void PrintTo(const LoadCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.Name; }
 
-int Scale16(int v) {
-    return v * 255 / 65535;
-}
+int Scale16(int v) { return v * 255 / 65535; }
 
 std::vector<LoadCase> StripCases() {
     std::vector<LoadCase> cases;
@@ -281,7 +271,7 @@ std::vector<LoadCase> StripCases() {
     // 4-bit samples, five to a pixel: 2.5 bytes per pixel round to 2 (half to even), 2 x 4 bits
     // is a plain row depth, and a true-colour raster takes such rows byte for byte.
     TTiffRecipe rgb4 = WithPixels(Page(6, 3, 4, 5, PHOTOMETRIC_RGB, 1),
-                                [](int x, int y, int s) { return Channel(x, y, s); });
+                                  [](int x, int y, int s) { return Channel(x, y, s); });
     rgb4.ExtraSamples = {EXTRASAMPLE_UNSPECIFIED, EXTRASAMPLE_UNSPECIFIED};
     const std::vector<std::uint8_t> rgb4Rows = rgb4.Pixels;
     cases.push_back({"rgb4_five_samples_rows_copied_unchanged", Written(rgb4), 6, 3, F::TrueColor, K::None,
@@ -319,7 +309,8 @@ std::vector<LoadCase> ScanlineCases() {
     cases.push_back({"gray16_big_endian_file", [bigEndian] { return MakeTiff(bigEndian, true); }, 9, 5,
                      F::Gray256, K::LZW, levelPicture});
     // Tiled files give the same rows, put together from the tiles.
-    TTiffRecipe tiled16 = WithPixels(Page(20, 18, 16, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_DEFLATE), gray16);
+    TTiffRecipe tiled16 =
+        WithPixels(Page(20, 18, 16, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_DEFLATE), gray16);
     tiled16.TileWidth = 16;
     tiled16.TileHeight = 16;
     cases.push_back({"gray16_tiled", Written(tiled16), 20, 18, F::Gray256, K::ZLib, levelPicture});
@@ -388,7 +379,7 @@ std::vector<LoadCase> RgbaReaderCases() {
     std::vector<LoadCase> cases;
     const auto channel = [](int x, int y, int s) { return Channel(x, y, s); };
     TTiffRecipe rgba = WithPixels(Page(10, 6, 8, 4, PHOTOMETRIC_RGB, 1),
-                                [](int x, int y, int s) { return s == 3 ? 255u : Channel(x, y, s); });
+                                  [](int x, int y, int s) { return s == 3 ? 255u : Channel(x, y, s); });
     rgba.ExtraSamples = {EXTRASAMPLE_UNASSALPHA};
     cases.push_back({"rgba32", Written(rgba), 10, 6, F::TrueColor, K::None, ChannelRgb});
     TTiffRecipe tiled = WithPixels(Page(20, 18, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), channel);
@@ -422,19 +413,19 @@ std::vector<LoadCase> RgbaReaderCases() {
     // Gray files through the RGBA reader land on the gray palettes by nearest colour. White-is-zero
     // ones come out of libtiff the right way round and are not inverted again.
     TTiffRecipe gray8 = WithPixels(Page(20, 18, 8, 1, PHOTOMETRIC_MINISBLACK, 1),
-                                 [](int x, int y, int) { return Level(x, y); });
+                                   [](int x, int y, int) { return Level(x, y); });
     gray8.TileWidth = 16;
     gray8.TileHeight = 16;
     cases.push_back({"gray8_tiled", Written(gray8), 20, 18, F::Gray256, K::None,
                      [](int x, int y) { return Gray(Level(x, y)); }});
     TTiffRecipe gray4 = WithPixels(Page(20, 18, 4, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_LZW),
-                                 [](int x, int y, int) { return 15u - (Level(x, y) & 15u); });
+                                   [](int x, int y, int) { return 15u - (Level(x, y) & 15u); });
     gray4.TileWidth = 16;
     gray4.TileHeight = 16;
     cases.push_back({"gray4_tiled_white_is_zero", Written(gray4), 20, 18, F::Gray16, K::LZW,
                      [](int x, int y) { return Gray((Level(x, y) & 15u) * 17u); }});
     TTiffRecipe bw = WithPixels(Page(20, 18, 1, 1, PHOTOMETRIC_MINISWHITE, 1),
-                              [](int x, int y, int) { return Checker(x, y) ? 0u : 1u; });
+                                [](int x, int y, int) { return Checker(x, y) ? 0u : 1u; });
     bw.TileWidth = 16;
     bw.TileHeight = 16;
     cases.push_back({"bw_tiled_white_is_zero", Written(bw), 20, 18, F::BlackAndWhite, K::None,
@@ -445,7 +436,7 @@ std::vector<LoadCase> RgbaReaderCases() {
         return table[i][c] * 257;
     };
     TTiffRecipe palette2 = WithPixels(Page(11, 6, 2, 1, PHOTOMETRIC_PALETTE, 1),
-                                    [](int x, int y, int) { return Level(x, y) & 3u; });
+                                      [](int x, int y, int) { return Level(x, y) & 3u; });
     palette2.ColourMap = ColourMap(4, levels);
     cases.push_back(
         {"palette2_nearest_entry", Written(palette2), 11, 6, F::Color16, K::None, [levels](int x, int y) {
@@ -473,7 +464,7 @@ std::vector<LoadCase> RgbaReaderCases() {
     cases.push_back({"gray8_jpeg", Written(jpegGray), 24, 16, F::Gray256, K::JPEG,
                      [](int x, int y) { return Gray(Block(x, y, 0)); }, 4});
     TTiffRecipe jpegWhite = WithPixels(Page(24, 16, 8, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_JPEG),
-                                     [](int x, int y, int) { return 255u - Block(x, y, 0); });
+                                       [](int x, int y, int) { return 255u - Block(x, y, 0); });
     jpegWhite.RowsPerStrip = 16;
     jpegWhite.JpegQuality = 95;
     cases.push_back({"gray8_jpeg_white_is_zero", Written(jpegWhite), 24, 16, F::Gray256, K::JPEG,
@@ -494,15 +485,9 @@ void CheckLoad(const LoadCase& c) {
     EXPECT_TRUE(SamePicture(Picture(graphic), Expected(c.Width, c.Height, c.Pixel), c.Width, c.Tolerance));
 }
 
-TEST_P(TiffStrips, ReadEveryPixel) {
-    CheckLoad(GetParam());
-}
-TEST_P(TiffScanlines, ReadEveryPixel) {
-    CheckLoad(GetParam());
-}
-TEST_P(TiffRgbaReader, ReadEveryPixel) {
-    CheckLoad(GetParam());
-}
+TEST_P(TiffStrips, ReadEveryPixel) { CheckLoad(GetParam()); }
+TEST_P(TiffScanlines, ReadEveryPixel) { CheckLoad(GetParam()); }
+TEST_P(TiffRgbaReader, ReadEveryPixel) { CheckLoad(GetParam()); }
 
 const auto kCaseName = [](const auto& row) { return row.param.Name; };
 INSTANTIATE_TEST_SUITE_P(, TiffStrips, ::testing::ValuesIn(StripCases()), kCaseName);
@@ -532,10 +517,10 @@ std::vector<LoadCase> OrientationCases() {
     cases.push_back({"strip_rgb24_width13_3", oriented(buffered, 3), 13, 4, F::TrueColor, K::None,
                      turned(13, 4, ChannelRgb)});
     TTiffRecipe gray16 = WithPixels(Page(9, 5, 16, 1, PHOTOMETRIC_MINISBLACK, 1),
-                                  [](int x, int y, int) { return Level(x, y) * 256u; });
+                                    [](int x, int y, int) { return Level(x, y) * 256u; });
     cases.push_back({"sixteen_bit_3", oriented(gray16, 3), 9, 5, F::Gray256, K::None, turned(9, 5, gray)});
     TTiffRecipe fax = WithPixels(Page(40, 6, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4),
-                               [](int x, int y, int) { return Checker(x, y) ? 1u : 0u; });
+                                 [](int x, int y, int) { return Checker(x, y) ? 1u : 0u; });
     cases.push_back({"fax_3", oriented(fax, 3), 40, 6, F::BlackAndWhite, K::CcittGroup4,
                      turned(40, 6, [](int x, int y) { return Checker(x, y) ? kBlack : kWhite; })});
     TTiffRecipe tiled = WithPixels(Page(20, 18, 8, 3, PHOTOMETRIC_RGB, 1), channel);
@@ -544,7 +529,7 @@ std::vector<LoadCase> OrientationCases() {
     cases.push_back(
         {"rgba_tiled_3", oriented(tiled, 3), 20, 18, F::TrueColor, K::None, turned(20, 18, ChannelRgb)});
     TTiffRecipe gray2 = WithPixels(Page(11, 6, 2, 1, PHOTOMETRIC_MINISBLACK, 1),
-                                 [](int x, int y, int) { return Level(x, y) & 3u; });
+                                   [](int x, int y, int) { return Level(x, y) & 3u; });
     cases.push_back({"rgba_gray2_3", oriented(gray2, 3), 11, 6, F::TrueColor, K::None,
                      turned(11, 6, [](int x, int y) { return Gray((Level(x, y) & 3u) * 85u); })});
     for (const int orientation : {2, 4, 5, 8})
@@ -557,9 +542,7 @@ std::vector<LoadCase> OrientationCases() {
 }
 
 class TiffOrientation : public ::testing::TestWithParam<LoadCase> {};
-TEST_P(TiffOrientation, TurnsOnce) {
-    CheckLoad(GetParam());
-}
+TEST_P(TiffOrientation, TurnsOnce) { CheckLoad(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(, TiffOrientation, ::testing::ValuesIn(OrientationCases()), kCaseName);
 
 // ---- Failures.
@@ -598,9 +581,7 @@ struct ErrorCase {
     std::function<std::vector<std::uint8_t>()> Make;
     std::string Error;
 };
-void PrintTo(const ErrorCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.Name; }
 
 const ErrorCase kErrorCases[] = {
     {"empty_file", [] { return std::vector<std::uint8_t>{}; }, "ETiffError: ETiffError TIFFOpen"},
@@ -693,9 +674,7 @@ const ErrorCase kErrorCases[] = {
 };
 
 class TiffErrors : public ::testing::TestWithParam<ErrorCase> {};
-TEST_P(TiffErrors, NameTheFailure) {
-    EXPECT_EQ(LoadError(GetParam().Make()), GetParam().Error);
-}
+TEST_P(TiffErrors, NameTheFailure) { EXPECT_EQ(LoadError(GetParam().Make()), GetParam().Error); }
 INSTANTIATE_TEST_SUITE_P(, TiffErrors, ::testing::ValuesIn(kErrorCases),
                          [](const auto& row) { return std::string(row.param.Name); });
 
@@ -730,9 +709,7 @@ struct ResolutionCase {
     int DpiX;
     int DpiY;
 };
-void PrintTo(const ResolutionCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+void PrintTo(const ResolutionCase& c, std::ostream* os) { *os << c.Name; }
 
 // The display's resolution is 120 x 110 during these cases.
 const ResolutionCase kResolutionCases[] = {
@@ -746,21 +723,21 @@ const ResolutionCase kResolutionCases[] = {
 };
 
 class TiffResolution : public ::testing::TestWithParam<ResolutionCase> {
-  protected:
+protected:
     void SetUp() override {
         FSaved = DisplayInfo();
         SetDisplayInfo({24, 120, 110});
     }
     void TearDown() override { SetDisplayInfo(FSaved); }
 
-  private:
+private:
     TDisplayInfo FSaved;
 };
 
 TEST_P(TiffResolution, InDotsPerInch) {
     const ResolutionCase& c = GetParam();
     TTiffRecipe recipe = WithPixels(Page(4, 2, 8, 1, PHOTOMETRIC_MINISBLACK, 1),
-                                [](int x, int y, int) { return Level(x, y); });
+                                    [](int x, int y, int) { return Level(x, y); });
     recipe.XResolution = c.X;
     recipe.YResolution = c.Y;
     recipe.ResolutionUnit = c.Unit;
@@ -779,9 +756,7 @@ struct ColourMapCase {
     std::vector<std::uint16_t> Map; // red 0, red 1, green 0, green 1, blue 0, blue 1
     std::vector<TColor> Palette;
 };
-void PrintTo(const ColourMapCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+void PrintTo(const ColourMapCase& c, std::ostream* os) { *os << c.Name; }
 
 const ColourMapCase kColourMapCases[] = {
     {"eight_bit_values_are_kept", {0, 255, 17, 34, 200, 100}, {RGB(0, 17, 200), RGB(255, 34, 100)}},
@@ -793,7 +768,7 @@ class TiffColourMap : public ::testing::TestWithParam<ColourMapCase> {};
 
 TEST_P(TiffColourMap, BecomesThePalette) {
     TTiffRecipe recipe = WithPixels(Page(2, 1, 1, 1, PHOTOMETRIC_PALETTE, 1),
-                                [](int x, int, int) { return static_cast<std::uint32_t>(x); });
+                                    [](int x, int, int) { return static_cast<std::uint32_t>(x); });
     recipe.ColourMap = GetParam().Map;
     TTiffGraphic graphic = Load(MakeTiff(recipe));
     EXPECT_EQ(graphic.Palette(), GetParam().Palette);
@@ -811,9 +786,7 @@ struct RowsPerStripCase {
     std::optional<std::uint32_t> Tag;
     int RowsInStrip; // how the rows are cut into strips in the file
 };
-void PrintTo(const RowsPerStripCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+void PrintTo(const RowsPerStripCase& c, std::ostream* os) { *os << c.Name; }
 
 const RowsPerStripCase kRowsPerStripCases[] = {
     {"missing_means_one_strip", std::nullopt, 7}, {"all_bits_set_means_the_height", 0xFFFFFFFFu, 7},
@@ -855,9 +828,7 @@ struct DamageCase {
     std::function<void(std::vector<std::uint8_t>& strip)> SpoilBytes;
     std::function<void(std::uint32_t& offset, std::uint32_t& count)> SpoilEntry;
 };
-void PrintTo(const DamageCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+void PrintTo(const DamageCase& c, std::ostream* os) { *os << c.Name; }
 
 const auto kCutInHalf = [](std::vector<std::uint8_t>& strip) { strip.resize(strip.size() / 2); };
 
@@ -877,7 +848,7 @@ TEST_P(TiffDamagedStrip, LeavesItsRowsBlack) {
     const DamageCase& c = GetParam();
     const int height = 6;
     TTiffRecipe recipe = WithPixels(Page(c.Width, height, 8, 3, PHOTOMETRIC_RGB, c.Compression),
-                                [](int x, int y, int s) { return Channel(x, y, s); });
+                                    [](int x, int y, int s) { return Channel(x, y, s); });
     recipe.RowsPerStrip = 2;
     TRawTiff raw;
     raw.Entries = {{256, 3, {static_cast<std::uint32_t>(c.Width)}},
@@ -911,7 +882,7 @@ INSTANTIATE_TEST_SUITE_P(, TiffDamagedStrip, ::testing::ValuesIn(kDamageCases),
 
 // Everything written to file descriptor 2 while it lives.
 class StderrCapture {
-  public:
+public:
     StderrCapture() {
         std::fflush(stderr);
         FSaved = dup(2);
@@ -939,7 +910,7 @@ class StderrCapture {
         return FText;
     }
 
-  private:
+private:
     int FSaved = -1;
     std::FILE* FFile = nullptr;
     std::string FText;
@@ -1001,7 +972,7 @@ TEST(TiffFixtures, CoverEveryPixelFormatAndCompression) {
 
 TEST(TTiffGraphic, MultiPageFileShowsItsFirstPage) {
     const TTiffRecipe first = WithPixels(Page(8, 4, 8, 1, PHOTOMETRIC_MINISBLACK, 1),
-                                       [](int x, int y, int) { return Level(x, y); });
+                                         [](int x, int y, int) { return Level(x, y); });
     const TTiffRecipe second =
         WithPixels(Page(5, 3, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW), [](int, int, int) { return 200u; });
     TTiffGraphic graphic = Load(MakeTiff(std::vector<TTiffRecipe>{first, second}));

@@ -21,7 +21,8 @@ struct TextCase {
 const TextCase kTexts[] = {
     {"letter_gets_a_full_stop", "Bitmap image is not valid", "Bitmap image is not valid."},
     {"digit_gets_a_full_stop", "JPEG error #53", "JPEG error #53."},
-    {"closing_parenthesis_none", "Unknown picture file extension (.gif)", "Unknown picture file extension (.gif)"},
+    {"closing_parenthesis_none", "Unknown picture file extension (.gif)",
+     "Unknown picture file extension (.gif)"},
     {"quote_none", "'1.0' is not a valid integer value'", "'1.0' is not a valid integer value'"},
     {"full_stop_none", "Done.", "Done."},
     {"slash_gets_one", "see /tmp/", "see /tmp/."},
@@ -37,7 +38,9 @@ TEST_P(ErrorBoxTextTable, AppendsAFullStopAfterCharactersThatSortAfterIt) {
 INSTANTIATE_TEST_SUITE_P(, ErrorBoxTextTable, ::testing::ValuesIn(kTexts),
                          [](const auto& row) { return std::string(row.param.name); });
 
-template <typename T> std::exception_ptr ErrorOf(T error) { return std::make_exception_ptr(std::move(error)); }
+template <typename T> std::exception_ptr ErrorOf(T error) {
+    return std::make_exception_ptr(std::move(error));
+}
 
 TEST(ShowException, CaptionIconTextAndKinds) {
     TFakePlatformServices platform;
@@ -84,7 +87,8 @@ TEST(Guarded, CatchesEverythingAtTheBoundary) {
     Guarded(platform, [] { throw EConvertError("'--1' is not a valid floating point value"); });
     Guarded(platform, [&] { after = true; });
     EXPECT_TRUE(after);
-    EXPECT_EQ(platform.ErrorBoxes, (std::vector<TErrorBox>{{"Tintwell", "'--1' is not a valid floating point value."}}));
+    EXPECT_EQ(platform.ErrorBoxes,
+              (std::vector<TErrorBox>{{"Tintwell", "'--1' is not a valid floating point value."}}));
 }
 
 } // namespace

@@ -22,7 +22,8 @@ TEST(Swatch, PaintsTheFillInsideAOnePixelBlackOutline) {
     swatch.resize(10, 8);
     swatch.SetBrushColor(RGB(0x3C, 0x9F, 0x4E));
     const QImage image = Painted(swatch);
-    for (const QPoint edge : {QPoint(0, 0), QPoint(9, 0), QPoint(0, 7), QPoint(9, 7), QPoint(5, 0), QPoint(0, 4)})
+    for (const QPoint edge :
+         {QPoint(0, 0), QPoint(9, 0), QPoint(0, 7), QPoint(9, 7), QPoint(5, 0), QPoint(0, 4)})
         EXPECT_EQ(image.pixelColor(edge), QColor(Qt::black)) << edge.x() << "," << edge.y();
     for (const QPoint inside : {QPoint(1, 1), QPoint(8, 6), QPoint(5, 4)})
         EXPECT_EQ(image.pixelColor(inside), QColor(0x3C, 0x9F, 0x4E)) << inside.x() << "," << inside.y();

@@ -66,8 +66,9 @@ protected:
 
     std::vector<std::string> FieldTexts() const {
         std::vector<std::string> texts;
-        for (const TEdit* field : {FForm->dfR, FForm->dfG, FForm->dfB, FForm->dfHTML, FForm->dfRi, FForm->dfGi,
-                                   FForm->dfBi, FForm->dfHTMLi, FForm->dfRc, FForm->dfGc, FForm->dfBc, FForm->dfHTMLc})
+        for (const TEdit* field :
+             {FForm->dfR, FForm->dfG, FForm->dfB, FForm->dfHTML, FForm->dfRi, FForm->dfGi, FForm->dfBi,
+              FForm->dfHTMLi, FForm->dfRc, FForm->dfGc, FForm->dfBc, FForm->dfHTMLc})
             texts.push_back(field->text().toStdString());
         return texts;
     }
@@ -101,7 +102,11 @@ const LayoutCase kLayout[] = {
     {"shpAvg", "frmTintwell", {288, 359, 100, 100}, "", "original color...", Qt::ArrowCursor},
     {"Label7", "frmTintwell", {392, 341, -1, -1}, "inverse", "", Qt::ArrowCursor},
     {"shpAvgInv", "frmTintwell", {392, 359, 60, 60}, "", "inversed color...", Qt::PointingHandCursor},
-    {"shpAvgInvCorrected", "frmTintwell", {432, 399, 60, 60}, "", "inversed color with gray correction...",
+    {"shpAvgInvCorrected",
+     "frmTintwell",
+     {432, 399, 60, 60},
+     "",
+     "inversed color with gray correction...",
      Qt::PointingHandCursor},
     {"Label4", "frmTintwell", {53, 378, -1, -1}, "original", "", Qt::ArrowCursor},
     {"Label5", "frmTintwell", {127, 378, -1, -1}, "inverse", "", Qt::ArrowCursor},
@@ -217,8 +222,8 @@ TEST_F(MainWindow, NoTextOverlapsAnotherControl) {
             for (QWidget* other : children) {
                 if (other != label && other->isVisible()) {
                     EXPECT_FALSE(label->geometry().intersects(other->geometry()))
-                        << label->objectName().toStdString() << " " << TextOf(label).toStdString() << " overlaps "
-                        << other->objectName().toStdString();
+                        << label->objectName().toStdString() << " " << TextOf(label).toStdString()
+                        << " overlaps " << other->objectName().toStdString();
                 }
             }
         }
@@ -293,15 +298,16 @@ TEST_F(MainWindow, PressOnARelativeLinkOpensNothing) {
 
 TEST_F(MainWindow, FirstShowReadsMidGray) {
     EXPECT_EQ(Form().CurrentColor(), RGB(128, 128, 128));
-    EXPECT_EQ(FieldTexts(), (std::vector<std::string>{"128", "128", "128", "#808080", "127", "127", "127", "#7F7F7F",
-                                                      "255", "255", "255", "#FFFFFF"}));
+    EXPECT_EQ(FieldTexts(), (std::vector<std::string>{"128", "128", "128", "#808080", "127", "127", "127",
+                                                      "#7F7F7F", "255", "255", "255", "#FFFFFF"}));
     EXPECT_EQ(Form().shpAvg->BrushColor(), RGB(128, 128, 128));
     EXPECT_EQ(Form().shpAvgInv->BrushColor(), RGB(127, 127, 127));
     EXPECT_EQ(Form().shpAvgInvCorrected->BrushColor(), RGB(255, 255, 255));
     const TShape* swatches[] = {Form().shpScheme1, Form().shpScheme2, Form().shpScheme3, Form().shpScheme4,
                                 Form().shpScheme5};
     const char* expected[] = {"#CCCCCC", "#808080", "#CCCCCC", "#808080", "#808080"};
-    const QLabel* htmlLabels[] = {Form().lblHTML1, Form().lblHTML2, Form().lblHTML3, Form().lblHTML4, Form().lblHTML5};
+    const QLabel* htmlLabels[] = {Form().lblHTML1, Form().lblHTML2, Form().lblHTML3, Form().lblHTML4,
+                                  Form().lblHTML5};
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(ColorToHTML(swatches[i]->BrushColor()), expected[i]) << i;
         EXPECT_EQ(htmlLabels[i]->text().toStdString(), expected[i]) << i;
@@ -392,8 +398,8 @@ struct ChannelCase {
     const char* name;
     const char* text;
     char separator;
-    const char* shown;    // the field's text afterwards
-    int level;            // the channel of the current colour afterwards
+    const char* shown; // the field's text afterwards
+    int level;         // the channel of the current colour afterwards
     bool beep;
     const char* errorBox; // "" for none
 };
@@ -507,7 +513,8 @@ const HtmlCase kHtmlCodes[] = {
     {"six_non_hex_is_black", "zzzzzz", "#000000", 0, ""},
     {"empty_is_black", "", "#000000", 0, ""},
     {"blank_at_the_end", "#12345 ", "#12345 ", RGB(128, 128, 128), "'$5 3412' is not a valid integer value."},
-    {"blank_at_the_start", "# 12345", "# 12345", RGB(128, 128, 128), "'$4523 1' is not a valid integer value."},
+    {"blank_at_the_start", "# 12345", "# 12345", RGB(128, 128, 128),
+     "'$4523 1' is not a valid integer value."},
 };
 
 class HtmlField : public MainWindow, public ::testing::WithParamInterface<HtmlCase> {};
@@ -537,9 +544,9 @@ TEST_F(MainWindow, TabVisitsEveryFieldInOrderAndChangesNothing) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         visited.push_back(QApplication::focusWidget()->objectName().toStdString());
     }
-    EXPECT_EQ(visited, (std::vector<std::string>{"Button1", "dfR", "dfG", "dfB", "dfHTML", "dfRi", "dfGi", "dfBi",
-                                                 "dfHTMLi", "dfRc", "dfGc", "dfBc", "dfHTMLc", "cmbCorrection",
-                                                 "Button1"}));
+    EXPECT_EQ(visited, (std::vector<std::string>{"Button1", "dfR", "dfG", "dfB", "dfHTML", "dfRi", "dfGi",
+                                                 "dfBi", "dfHTMLi", "dfRc", "dfGc", "dfBc", "dfHTMLc",
+                                                 "cmbCorrection", "Button1"}));
     EXPECT_EQ(FieldTexts(), before);
     EXPECT_EQ(Form().CurrentColor(), RGB(0x3C, 0x9F, 0x4E));
     EXPECT_EQ(FPlatform.Beeps, 0);
@@ -589,13 +596,27 @@ struct AccessibleCase {
     const char* accessibleName;
 };
 const AccessibleCase kAccessible[] = {
-    {"dfR", "Red original"},        {"dfG", "Green original"},       {"dfB", "Blue original"},
-    {"dfHTML", "HTML original"},    {"dfRi", "Red inverse"},         {"dfGi", "Green inverse"},
-    {"dfBi", "Blue inverse"},       {"dfHTMLi", "HTML inverse"},     {"dfRc", "Red corrected"},
-    {"dfGc", "Green corrected"},    {"dfBc", "Blue corrected"},      {"dfHTMLc", "HTML corrected"},
-    {"shpAvg", "original average"}, {"shpAvgInv", "inverse"},        {"shpAvgInvCorrected", "corrected"},
-    {"shpScheme1", "Palette 1"},    {"shpScheme2", "Palette 2"},     {"shpScheme3", "Palette 3"},
-    {"shpScheme4", "Palette 4"},    {"shpScheme5", "Palette 5"},     {"Button1", "Open Image"},
+    {"dfR", "Red original"},
+    {"dfG", "Green original"},
+    {"dfB", "Blue original"},
+    {"dfHTML", "HTML original"},
+    {"dfRi", "Red inverse"},
+    {"dfGi", "Green inverse"},
+    {"dfBi", "Blue inverse"},
+    {"dfHTMLi", "HTML inverse"},
+    {"dfRc", "Red corrected"},
+    {"dfGc", "Green corrected"},
+    {"dfBc", "Blue corrected"},
+    {"dfHTMLc", "HTML corrected"},
+    {"shpAvg", "original average"},
+    {"shpAvgInv", "inverse"},
+    {"shpAvgInvCorrected", "corrected"},
+    {"shpScheme1", "Palette 1"},
+    {"shpScheme2", "Palette 2"},
+    {"shpScheme3", "Palette 3"},
+    {"shpScheme4", "Palette 4"},
+    {"shpScheme5", "Palette 5"},
+    {"Button1", "Open Image"},
     {"pbColorPicker", "Pick a color from screen"},
 };
 void PrintTo(const AccessibleCase& row, std::ostream* os) { *os << row.name; }
@@ -629,8 +650,8 @@ TEST_F(MainWindow, SwatchDescriptionsFollowTheColours) {
     };
     EXPECT_EQ(description(Form().shpAvg), "#FF0000");
     EXPECT_EQ(description(Form().shpAvgInv), "#FFFFFF");
-    for (TShape* swatch : {Form().shpScheme1, Form().shpScheme2, Form().shpScheme3, Form().shpScheme4,
-                           Form().shpScheme5})
+    for (TShape* swatch :
+         {Form().shpScheme1, Form().shpScheme2, Form().shpScheme3, Form().shpScheme4, Form().shpScheme5})
         EXPECT_EQ(description(swatch), ColorToHTML(swatch->BrushColor()));
 }
 

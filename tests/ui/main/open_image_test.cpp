@@ -243,8 +243,9 @@ TEST_P(ScaleGraphicTable, AveragesEveryPixel) {
     for (int y = 0; y < board.height(); ++y) {
         for (int x = 0; x < board.width(); ++x) {
             const bool white = row.white(x, y);
-            board.setPixel(x, y, row.format == QImage::Format_Indexed8 ? (white ? 1U : 0U)
-                                                                       : (white ? 0xFFFFFFFFU : 0xFF000000U));
+            board.setPixel(x, y,
+                           row.format == QImage::Format_Indexed8 ? (white ? 1U : 0U)
+                                                                 : (white ? 0xFFFFFFFFU : 0xFF000000U));
         }
     }
     const QImage scaled = ScaleGraphic(TBitmap(board), row.target);
