@@ -7,6 +7,7 @@ TINTWELL_PACKAGES=(
   cmake make g++ libgtest-dev libbenchmark-dev          # build and unit tests
   qt6-base-dev libjpeg62-turbo-dev libtiff-dev zlib1g-dev  # the program's libraries
   clang libclang-rt-14-dev                              # libFuzzer for the loaders' fuzz targets
+  clang-format                                          # the layout check of the test command
   fonts-liberation2                                     # the window's font (metrics close to the design's)
   xvfb xdotool                                          # the end-to-end tests' X server and input
   dbus at-spi2-core                                     # their private session bus and accessibility bus

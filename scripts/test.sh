@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Tintwell twice (optimised, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer), runs every test of both builds through CTest, and gives each image
-# loader a short fuzzing run in between.
+# Installs what is missing, checks that the C++ files follow .clang-format, builds Tintwell twice
+# (optimised, and with AddressSanitizer and UndefinedBehaviorSanitizer), runs every test of both
+# builds through CTest, and gives each image loader a short fuzzing run in between.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
 "$root/scripts/deps.sh"
+
+echo "== layout (.clang-format)"
+"$root/scripts/check-format.sh"
 
 echo "== optimised build"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DTINTWELL_WERROR=ON >/dev/null
