@@ -8,7 +8,6 @@
 #include "imaging/bitmap.h"
 #include "imaging/graphic.h"
 #include "imaging/picture.h"
-#include "platform/open_picture_dialog.h"
 #include "support/bmp_builder.h"
 #include "support/fake_platform_services.h"
 #include "support/fixtures.h"
