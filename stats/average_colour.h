@@ -10,7 +10,8 @@ namespace tintwell {
 // (r, g, b) bitmap of two or more pixels gives (r + 1, g + 1, b + 1), 255 staying 255, and a
 // bitmap with no pixels gives white. The bitmap is only read.
 //
-// Raises EHistogramError (from GetHistogram) when the bitmap is not 24-bit or too large to count.
+// Raises EHistogramError (with GetHistogram's messages) when the bitmap is not 24-bit or too large
+// to count.
 TColor BitmapAverageColor(const TBitmapView& bitmap);
 
 } // namespace tintwell

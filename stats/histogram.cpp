@@ -47,20 +47,70 @@ template <TPixelPlane P> void CountPlane(const TBitmapView& bitmap, THistogram& 
     }
 }
 
-} // namespace
+// The three channels in one pass: reading the rows once costs less than three passes that each
+// use a third of every pixel. Two tables per channel, for the same reason as in CountPlane.
+void CountChannels(const TBitmapView& bitmap, THistogram& red, THistogram& green, THistogram& blue) noexcept {
+    const int width = bitmap.Width();
+    const int height = bitmap.Height();
+    if (width <= 0 || height <= 0)
+        return;
+    constexpr int kWays = 2;
+    // Table 3 k + c counts channel c (0 blue, 1 green, 2 red: the byte order) of the k-th pixel.
+    std::array<std::array<std::int32_t, 256>, 3 * kWays> counts{};
+    const std::size_t rowBytes = 3 * static_cast<std::size_t>(width);
+    const std::size_t blockBytes = rowBytes / (3 * kWays) * (3 * kWays);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* const row = bitmap.ScanLine(y);
+        const std::uint8_t* p = row;
+        for (const std::uint8_t* const blockEnd = row + blockBytes; p != blockEnd; p += 3 * kWays)
+            for (std::size_t i = 0; i < 3 * kWays; ++i)
+                ++counts[i][p[i]];
+        for (const std::uint8_t* const end = row + rowBytes; p != end; p += 3)
+            for (std::size_t c = 0; c < 3; ++c)
+                ++counts[c][p[c]];
+    }
+    THistogram* const byChannel[3] = {&blue, &green, &red};
+    for (std::size_t c = 0; c < 3; ++c) {
+        for (std::size_t level = 0; level < 256; ++level) {
+            std::int32_t total = 0;
+            for (std::size_t k = 0; k < kWays; ++k)
+                total += counts[3 * k + c][level];
+            byChannel[c]->Counts[level] = total;
+        }
+    }
+}
 
-void GetHistogram(const TBitmapView& bitmap, TPixelPlane plane, THistogram& histogram) {
+void CheckTwentyFourBit(const TBitmapView& bitmap) {
     if (bitmap.PixelFormat() != TPixelFormat::pf24bit)
         throw EHistogramError("GetHistogram:  Bitmap must be 24-bit.");
-    if (static_cast<unsigned>(plane) >= static_cast<unsigned>(kPixelPlaneCount))
-        throw std::invalid_argument("GetHistogram:  Unknown pixel plane " +
-                                    std::to_string(static_cast<int>(plane)) + ".");
+}
+
+void CheckPixelCount(const TBitmapView& bitmap) {
     if (bitmap.Width() > 0 && bitmap.Height() > 0 &&
         std::int64_t{bitmap.Width()} * bitmap.Height() >= kMaxPixels)
         throw EHistogramError("GetHistogram:  Bitmap has too many pixels.");
+}
+
+} // namespace
+
+void GetHistogram(const TBitmapView& bitmap, TPixelPlane plane, THistogram& histogram) {
+    CheckTwentyFourBit(bitmap);
+    if (static_cast<unsigned>(plane) >= static_cast<unsigned>(kPixelPlaneCount))
+        throw std::invalid_argument("GetHistogram:  Unknown pixel plane " +
+                                    std::to_string(static_cast<int>(plane)) + ".");
+    CheckPixelCount(bitmap);
 
     histogram.Clear();
     detail::DispatchPlane(plane, [&](auto p) { CountPlane<decltype(p)::value>(bitmap, histogram); });
+}
+
+void GetChannelHistograms(const TBitmapView& bitmap, THistogram& red, THistogram& green, THistogram& blue) {
+    CheckTwentyFourBit(bitmap);
+    CheckPixelCount(bitmap);
+    red.Clear();
+    green.Clear();
+    blue.Clear();
+    CountChannels(bitmap, red, green, blue);
 }
 
 THistogramStatistics THistogram::GetStatistics() const noexcept {

@@ -136,6 +136,18 @@ TEST_P(HistogramShapes, PaddingIsNeverCounted) {
     }
 }
 
+// The one-pass count of the three channels gives what three GetHistogram calls give.
+TEST_P(HistogramShapes, ChannelsInOnePassMatchThePlanes) {
+    const ShapeCase& c = GetParam();
+    test::TestBitmap bitmap(c.width, c.height);
+    FillPattern(bitmap, c.width, c.height);
+    THistogram red = Prefilled(), green = Prefilled(), blue = Prefilled();
+    GetChannelHistograms(bitmap.View(), red, green, blue);
+    EXPECT_EQ(red.Counts, NaiveCounts(bitmap, c.width, c.height, TPixelPlane::ppRed));
+    EXPECT_EQ(green.Counts, NaiveCounts(bitmap, c.width, c.height, TPixelPlane::ppGreen));
+    EXPECT_EQ(blue.Counts, NaiveCounts(bitmap, c.width, c.height, TPixelPlane::ppBlue));
+}
+
 INSTANTIATE_TEST_SUITE_P(, HistogramShapes, ::testing::ValuesIn(kShapeCases),
                          [](const auto& row) { return std::string(row.param.name); });
 
@@ -148,6 +160,43 @@ TEST(GetHistogram, BottomUpRowsCountTheSame) {
     THistogram histogram;
     GetHistogram(bottomUp, TPixelPlane::ppLuminance, histogram);
     EXPECT_EQ(histogram.Counts, NaiveCounts(bitmap, 5, 4, TPixelPlane::ppLuminance));
+    THistogram red, green, blue;
+    GetChannelHistograms(bottomUp, red, green, blue);
+    EXPECT_EQ(green.Counts, NaiveCounts(bitmap, 5, 4, TPixelPlane::ppGreen));
+}
+
+TEST(GetChannelHistograms, EmptyBitmapsClearAndCountNothing) {
+    THistogram red = Prefilled(), green = Prefilled(), blue = Prefilled();
+    GetChannelHistograms(TBitmapView(0, 7, TPixelFormat::pf24bit, nullptr, 0), red, green, blue);
+    const Counts none{};
+    EXPECT_EQ(red.Counts, none);
+    EXPECT_EQ(green.Counts, none);
+    EXPECT_EQ(blue.Counts, none);
+}
+
+// Raised as GetHistogram raises, before any histogram is cleared.
+TEST(GetChannelHistograms, RefusesWhatGetHistogramRefuses) {
+    struct {
+        TBitmapView view;
+        const char* message;
+    } const cases[] = {
+        {TBitmapView(4, 3, TPixelFormat::pf32bit, nullptr, 0), "GetHistogram:  Bitmap must be 24-bit."},
+        {TBitmapView(65536, 32768, TPixelFormat::pf24bit, nullptr, 0),
+         "GetHistogram:  Bitmap has too many pixels."},
+    };
+    for (const auto& c : cases) {
+        THistogram red = Prefilled(), green = Prefilled(), blue = Prefilled();
+        const Counts before = red.Counts;
+        try {
+            GetChannelHistograms(c.view, red, green, blue);
+            ADD_FAILURE() << "no exception for " << c.message;
+        } catch (const EHistogramError& e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+        EXPECT_EQ(red.Counts, before);
+        EXPECT_EQ(green.Counts, before);
+        EXPECT_EQ(blue.Counts, before);
+    }
 }
 
 TEST(GetHistogram, RefillWithAnotherPlaneKeepsOnlyTheSecond) {
