@@ -33,7 +33,7 @@ struct TColorReadouts {
     TColorReadout Corrected;
 
     TColorScheme Scheme;
-    // Scheme1..Scheme5 with their texts.
+    // Scheme1..Scheme5 with the texts of their labels, so that the labels say what the swatches show.
     std::array<TPaletteCell, 5> Palette;
 };
 

@@ -540,7 +540,8 @@ void TTiffGraphic::LoadFromFile(const std::string& fileName) {
     loaded.FCompression = kind;
     const bool throughRgbaReader =
         !loaded.FImage.isNull() && ReadPixels(tif, tags, plan, loaded, loaded.FImage, rawTile);
-    // Doing either again after the RGBA reader would undo it.
+    // The RGBA reader has already shown white-is-zero data the right way round and turned the
+    // picture upright by its Orientation tag; doing either again would undo it.
     if (plan.Invert && !throughRgbaReader)
         loaded.NegativeTransform();
     if (tags.Orientation == ORIENTATION_BOTRIGHT && !throughRgbaReader)

@@ -79,7 +79,8 @@ QIcon PickerGlyph(const QPalette& palette) {
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-// The four fields of one colour, in writing order: red, green, blue, HTML.
+// Red, green, blue, then HTML: the order the fields are written in, so that a handler running on
+// one of them sees the others already current.
 void WriteReadout(const TColorReadout& readout, TEdit& r, TEdit& g, TEdit& b, TEdit& html) {
     r.setText(Text(readout.R));
     g.setText(Text(readout.G));

@@ -1,6 +1,8 @@
 #include "ui/main/widgets.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -87,9 +89,25 @@ void THtmlStatusBar::mouseMoveEvent(QMouseEvent* event) {
 
 // ---- TImage
 
-TImage::TImage(QWidget* parent) : TPictureView(parent) {}
+namespace {
 
-TImage::~TImage() = default;
+// Without a meta-object of its own the preview would reach screen readers as a frame's border;
+// it is the picture's client area, as a plain widget was.
+QAccessibleInterface* PreviewAccessible(const QString&, QObject* object) {
+    if (auto* preview = dynamic_cast<TImage*>(object))
+        return new QAccessibleWidget(preview, QAccessible::Client);
+    return nullptr;
+}
+
+} // namespace
+
+TImage::TImage(QWidget* parent) : TPictureView(parent) {
+    static const bool factoryInstalled = (QAccessible::installFactory(PreviewAccessible), true);
+    (void)factoryInstalled;
+}
+
+// The view's scaler reads the graphic, which goes first.
+TImage::~TImage() { Clear(); }
 
 void TImage::SetGraphic(std::unique_ptr<TGraphic> graphic) {
     // The view's scaler reads the graphic: let go of it before the graphic goes.

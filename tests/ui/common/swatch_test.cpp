@@ -30,12 +30,14 @@ TEST(Swatch, PaintsTheFillInsideAOnePixelBlackOutline) {
 }
 
 TEST(Swatch, ResolvesASystemColourWhenPainting) {
+    const TColor saved = ColorToRGB(clGrayText);
     SetSystemColor(COLOR_GRAYTEXT, RGB(9, 8, 7));
     TShape swatch;
     swatch.resize(4, 4);
     swatch.SetBrushColor(clGrayText);
     EXPECT_EQ(Painted(swatch).pixelColor(1, 1), QColor(9, 8, 7));
     EXPECT_EQ(swatch.BrushColor(), clGrayText) << "the fill stays the system colour";
+    SetSystemColor(COLOR_GRAYTEXT, saved);
 }
 
 TEST(Swatch, DescribesItsColourAsHTML) {

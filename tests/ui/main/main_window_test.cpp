@@ -628,6 +628,14 @@ TEST_P(AccessibleName, IsItsRowAndColumnWords) {
     ASSERT_NE(accessible, nullptr);
     EXPECT_EQ(accessible->text(QAccessible::Name).toStdString(), GetParam().accessibleName);
 }
+
+// The preview is a picture area for screen readers, not a frame's border.
+TEST_F(MainWindow, PreviewIsAClientArea) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(Form().Image1);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Client);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "Image preview");
+}
 INSTANTIATE_TEST_SUITE_P(, AccessibleName, ::testing::ValuesIn(kAccessible),
                          [](const auto& row) { return std::string(row.param.name); });
 
