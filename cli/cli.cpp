@@ -78,7 +78,7 @@ void WriteShowText(std::ostream& out, const TColorReadouts& r, TGrayCorrectionMo
         out << label << std::string(12 - label.size(), ' ') << html << "  " << rgb;
     };
     const auto readout = [&line](std::string_view label, const TColorReadout& colour) {
-        line(label, colour.HTML, Join({colour.R, ",", colour.G, ",", colour.B}));
+        line(label, colour.HTML, ColorToRGBText(colour.Color));
     };
     readout("original", r.Current);
     out << '\n';
