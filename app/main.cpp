@@ -1,11 +1,15 @@
-// tintwell: the desktop program. Start-up order: the display's properties for the loaders and
-// the colour model, the application object, the main window, the event loop.
+// tintwell: the desktop program. Start-up order: the application object, translation, the graphic
+// formats with their translated descriptions, the display's properties for the loaders and the
+// colour model, the main window, the event loop.
 #include <QScreen>
+#include <QTimer>
 
 #include "app/application.h"
 #include "colour/colour.h"
 #include "core/format_settings.h"
+#include "i18n/translation.h"
 #include "imaging/display_info.h"
+#include "imaging/registry.h"
 #include "platform/qt_platform_services.h"
 #include "ui/common/error_box.h"
 #include "ui/main/main_window.h"
@@ -17,6 +21,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(
         QString::fromUtf8(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size())));
 
+    const TTranslationModule translation(platform, QCoreApplication::applicationFilePath().toStdString());
+    // The first lookup opens the catalogue, so a catalogue that cannot be used is known before any
+    // window shows; it is reported once the main window is up.
+    GraphicFormats();
+
     SetFormatSettings(platform.LocaleFormats());
     const QSize dpi = platform.DisplayDpi();
     SetDisplayInfo({platform.DisplayBitsPerPixel(), dpi.width(), dpi.height()});
@@ -24,5 +33,9 @@ int main(int argc, char** argv) {
 
     TfrmTintwell frmTintwell(platform);
     frmTintwell.show();
+    QTimer::singleShot(0, &frmTintwell, [&platform] {
+        if (const std::optional<std::string> report = TakeTranslationReport())
+            ShowException(platform, std::make_exception_ptr(EGnuGettextError(*report)));
+    });
     return QApplication::exec();
 }

@@ -7,6 +7,7 @@
 
 #include "core/exception.h"
 #include "core/format_settings.h"
+#include "core/resource_text.h"
 
 namespace tintwell {
 namespace {
@@ -66,7 +67,7 @@ bool TryStrToInt(std::string_view text, std::int32_t& value) noexcept {
 std::int32_t StrToInt(std::string_view text) {
     std::int32_t value = 0;
     if (!TryStrToInt(text, value))
-        throw EConvertError(Quoted(text) + " is not a valid integer value");
+        throw EConvertError(FormatText(ResString("%s is not a valid integer value"), {Quoted(text)}));
     return value;
 }
 
@@ -127,7 +128,7 @@ bool TryStrToFloat(std::string_view text, char decimalSeparator, long double& va
 long double StrToFloat(std::string_view text, char decimalSeparator) {
     long double value = 0;
     if (!TryStrToFloat(text, decimalSeparator, value))
-        throw EConvertError(Quoted(text) + " is not a valid floating point value");
+        throw EConvertError(FormatText(ResString("%s is not a valid floating point value"), {Quoted(text)}));
     return value;
 }
 

@@ -12,6 +12,10 @@ namespace tintwell {
 // without touching the places that raise or show the texts. Until then it is the identity.
 std::string ResString(std::string_view text);
 
+// Marks a resource text that is looked up later, through a variable, so that the extraction of the
+// catalogue template finds it. Nothing more: the text comes back as it is.
+constexpr std::string_view N_(std::string_view text) { return text; }
+
 // Replaces the translation; an empty function restores the identity. Called at start-up only.
 void SetResStringTranslator(std::function<std::string(std::string_view)> translator);
 

@@ -23,7 +23,7 @@ constexpr int PreviewBorder = 5;
 // The border on each side plus as much again, so that a picture at its own size has room.
 constexpr int PreviewExtent = 4 * PreviewBorder;
 
-QString Res(std::string_view text) { return QString::fromStdString(ResString(text)); }
+QString ResQString(std::string_view text) { return QString::fromStdString(ResString(text)); }
 
 } // namespace
 
@@ -38,7 +38,7 @@ QSize PreviewClientSize(QSize picture, QSize screen) {
 TPicturePreviewWindow::TPicturePreviewWindow(QWidget* parent, const QImage& picture, QSize originalSize,
                                              const QScreen* screen)
     : QDialog(parent, Qt::Tool) {
-    setWindowTitle(Res("Preview"));
+    setWindowTitle(ResQString("Preview"));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(PreviewBorder, PreviewBorder, PreviewBorder, PreviewBorder);
@@ -125,7 +125,7 @@ TOpenPictureDialog::TOpenPictureDialog(QWidget* parent, std::vector<TFileFilterR
     FCaption = new QLabel(pane);
     FPreviewButton = new QToolButton(pane);
     FPreviewButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    FPreviewButton->setToolTip(Res("Preview"));
+    FPreviewButton->setToolTip(ResQString("Preview"));
     FPreviewButton->setAutoRaise(true);
     top->addWidget(FCaption, 1);
     top->addWidget(FPreviewButton);
@@ -133,7 +133,7 @@ TOpenPictureDialog::TOpenPictureDialog(QWidget* parent, std::vector<TFileFilterR
     FPictureView = new TPictureView(pane);
     FPictureView->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     FPictureView->setMinimumSize(200, 150);
-    FPictureView->SetEmptyText(Res("(None)"));
+    FPictureView->SetEmptyText(ResQString("(None)"));
     paneLayout->addWidget(FPictureView, 1);
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
         grid->addWidget(pane, 0, grid->columnCount(), grid->rowCount(), 1);
@@ -189,7 +189,7 @@ void TOpenPictureDialog::ShowPictureOf(const QString& path) {
 
 void TOpenPictureDialog::ShowNoPicture() {
     FPreview.reset();
-    FCaption->setText(Res("Picture:"));
+    FCaption->setText(ResQString("Picture:"));
     FPictureView->Clear();
     FPreviewButton->setEnabled(false);
 }

@@ -123,6 +123,9 @@ public:
     // and its number and date formats.
     virtual std::string EnvironmentLang() const = 0;
     virtual std::pair<std::string, std::string> LocaleIsoNames() const = 0;
+    // The user's locale as a number, for when it has no two-letter ISO names: the toolkit's language
+    // number in the high 16 bits and its territory number in the low 16 bits.
+    virtual std::uint32_t LocaleIdentifier() const = 0;
     virtual TFormatSettings LocaleFormats() const = 0;
 
     // Raises EPlatformError when the file cannot be mapped.

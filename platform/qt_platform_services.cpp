@@ -186,6 +186,11 @@ std::pair<std::string, std::string> TQtPlatformServices::LocaleIsoNames() const 
     return {parts.value(0).toStdString(), parts.value(1).toStdString()};
 }
 
+std::uint32_t TQtPlatformServices::LocaleIdentifier() const {
+    const QLocale locale = QLocale::system();
+    return std::uint32_t(locale.language()) << 16 | std::uint32_t(locale.territory());
+}
+
 TFormatSettings TQtPlatformServices::LocaleFormats() const { return FormatSettingsFromLocale(""); }
 
 std::unique_ptr<TMappedFile> TQtPlatformServices::MapFile(const std::string& fileName) {

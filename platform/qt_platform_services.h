@@ -29,6 +29,7 @@ public:
                                                  const TFilePreviewProvider& preview) override;
     std::string EnvironmentLang() const override;
     std::pair<std::string, std::string> LocaleIsoNames() const override;
+    std::uint32_t LocaleIdentifier() const override;
     TFormatSettings LocaleFormats() const override;
     std::unique_ptr<TMappedFile> MapFile(const std::string& fileName) override;
     int DisplayBitsPerPixel() const override;

@@ -49,12 +49,12 @@ int SquaredDistance(TColor a, TColor b) {
 
 std::string_view DisplayName(TDibPixelFormat format) noexcept {
     switch (format) {
-    case TDibPixelFormat::BlackAndWhite: return "Black and white";
-    case TDibPixelFormat::Gray16: return "16 shades of gray";
-    case TDibPixelFormat::Gray256: return "256 shades of gray";
-    case TDibPixelFormat::Color16: return "16 color";
-    case TDibPixelFormat::Color256: return "256 color";
-    case TDibPixelFormat::TrueColor: return "True color";
+    case TDibPixelFormat::BlackAndWhite: return N_("Black and white");
+    case TDibPixelFormat::Gray16: return N_("16 shades of gray");
+    case TDibPixelFormat::Gray256: return N_("256 shades of gray");
+    case TDibPixelFormat::Color16: return N_("16 color");
+    case TDibPixelFormat::Color256: return N_("256 color");
+    case TDibPixelFormat::TrueColor: return N_("True color");
     }
     return "";
 }

@@ -29,14 +29,14 @@ const TGraphicClass kTiffGraphicClass{
 
 std::string_view DisplayName(TTiffCompression compression) noexcept {
     switch (compression) {
-    case TTiffCompression::None: return "None";
-    case TTiffCompression::Packbits: return "Packbits";
-    case TTiffCompression::CcittGroup3_1D: return "CCITT Group 3, 1D";
-    case TTiffCompression::CcittGroup3_2D: return "CCITT Group 3, 2D";
-    case TTiffCompression::CcittGroup4: return "CCITT Group 4";
-    case TTiffCompression::ZLib: return "ZLib";
-    case TTiffCompression::JPEG: return "JPEG";
-    case TTiffCompression::LZW: return "LZW";
+    case TTiffCompression::None: return N_("None");
+    case TTiffCompression::Packbits: return N_("Packbits");
+    case TTiffCompression::CcittGroup3_1D: return N_("CCITT Group 3, 1D");
+    case TTiffCompression::CcittGroup3_2D: return N_("CCITT Group 3, 2D");
+    case TTiffCompression::CcittGroup4: return N_("CCITT Group 4");
+    case TTiffCompression::ZLib: return N_("ZLib");
+    case TTiffCompression::JPEG: return N_("JPEG");
+    case TTiffCompression::LZW: return N_("LZW");
     }
     return "";
 }

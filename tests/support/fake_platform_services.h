@@ -39,6 +39,7 @@ public:
     std::map<std::string, TKeyValues, std::less<>> Registry;
     std::string Lang;
     std::pair<std::string, std::string> IsoNames{"en", "US"};
+    std::uint32_t LocaleId = 0; // not in the fixed table: "C"
     TFormatSettings Formats;
     int BitsPerPixel = 24;
     QSize Dpi{96, 96};
@@ -117,6 +118,7 @@ public:
     }
     std::string EnvironmentLang() const override { return Lang; }
     std::pair<std::string, std::string> LocaleIsoNames() const override { return IsoNames; }
+    std::uint32_t LocaleIdentifier() const override { return LocaleId; }
     TFormatSettings LocaleFormats() const override { return Formats; }
     std::unique_ptr<TMappedFile> MapFile(const std::string& fileName) override;
     int DisplayBitsPerPixel() const override { return BitsPerPixel; }

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace tintwell::test {
+
+// A .po header naming the charset, as msgfmt wants it.
+inline std::string PoHeader(const std::string& charset = "UTF-8") {
+    return "msgid \"\"\nmsgstr \"\"\n\"MIME-Version: 1.0\\n\"\n\"Content-Type: text/plain; charset=" + charset +
+           "\\n\"\n\"Content-Transfer-Encoding: 8bit\\n\"\n\n";
+}
+
+inline std::string PoEntry(const std::string& id, const std::string& text) {
+    return "msgid \"" + id + "\"\nmsgstr \"" + text + "\"\n\n";
+}
+
+// Compiles a .po text with the real msgfmt into path (folders made as needed); extra holds more
+// options, such as --endianness=big.
+inline void CompileCatalogue(const std::string& path, const std::string& poText, const std::string& extra = "") {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    const std::string po = path + ".po";
+    std::ofstream(po, std::ios::binary) << poText;
+    const std::string command = std::string(TINTWELL_MSGFMT) + " " + extra + " -o '" + path + "' '" + po + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    std::filesystem::remove(po);
+}
+
+// Where the program looks for the catalogue of a language under a locale folder.
+inline std::string CatalogueUnder(const std::string& localeDirectory, const std::string& folder) {
+    return localeDirectory + "/" + folder + "/LC_MESSAGES/default.mo";
+}
+
+inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+} // namespace tintwell::test
