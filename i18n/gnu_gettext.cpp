@@ -5,7 +5,6 @@
 #include <iterator>
 #include <utility>
 
-
 namespace tintwell {
 namespace {
 
@@ -37,7 +36,8 @@ EGnuGettextError CouldNotTranslate(std::string_view text) {
 
 } // namespace
 
-std::string FindCatalogueFile(const std::string& localeDirectory, std::string_view code, std::string_view domain) {
+std::string FindCatalogueFile(const std::string& localeDirectory, std::string_view code,
+                              std::string_view domain) {
     if (code.empty() || code.find('/') != std::string_view::npos || code.find("..") != std::string_view::npos)
         return {};
     const auto fileFor = [&](std::string_view folder) {
@@ -91,8 +91,9 @@ void TGnuGettext::OpenOnce() {
     try {
         auto catalogue = std::make_unique<TMoCatalogue>(ReadCatalogueFile(file), file);
         if (!HasUtf8Charset(catalogue->Header()))
-            throw EGnuGettextError("The translation for the language code " + FLanguageCode + " (in " + file +
-                                   ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
+            throw EGnuGettextError(
+                "The translation for the language code " + FLanguageCode + " (in " + file +
+                ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
         FCatalogue = std::move(catalogue);
         FState = TCatalogueState::Open;
     } catch (const EGnuGettextError& error) {

@@ -18,7 +18,8 @@ enum class TCatalogueState { NotTried, Open, NotFound };
 // Where the catalogue of a language lies: <locale>/<code>/LC_MESSAGES/<domain>.mo, else the same
 // under the code's first two letters (de_AT falls back to de); "" when neither file exists. A code
 // that could leave the locale directory ("/" or "..") finds nothing.
-std::string FindCatalogueFile(const std::string& localeDirectory, std::string_view code, std::string_view domain);
+std::string FindCatalogueFile(const std::string& localeDirectory, std::string_view code,
+                              std::string_view domain);
 
 // One text domain bound to a locale directory and a language. The catalogue is opened at the first
 // lookup. A catalogue that is not valid or not UTF-8 is not an error of the lookup that found it:

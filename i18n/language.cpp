@@ -48,8 +48,9 @@ std::string ChooseLanguage(const TPlatformServices& platform) {
     std::string code = platform.EnvironmentLang();
     if (code.empty()) {
         const auto [language, country] = platform.LocaleIsoNames();
-        code = IsTwoLetters(language) && IsTwoLetters(country) ? language + "_" + country
-                                                               : LanguageCodeFromLocaleId(platform.LocaleIdentifier());
+        code = IsTwoLetters(language) && IsTwoLetters(country)
+                   ? language + "_" + country
+                   : LanguageCodeFromLocaleId(platform.LocaleIdentifier());
     }
     if (const std::size_t dot = code.find('.'); dot != std::string::npos)
         code.erase(dot);

@@ -12,11 +12,13 @@ constexpr std::uint32_t kSwappedMagic = 0xde120495;
 constexpr std::size_t kHeaderSize = 28;
 
 std::uint32_t ReadLittle(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
 }
 
 std::uint32_t ReadBig(const std::uint8_t* p) {
-    return std::uint32_t(p[3]) | std::uint32_t(p[2]) << 8 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[0]) << 24;
+    return std::uint32_t(p[3]) | std::uint32_t(p[2]) << 8 | std::uint32_t(p[1]) << 16 |
+           std::uint32_t(p[0]) << 24;
 }
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -39,7 +41,8 @@ bool ContainsNoCase(std::string_view text, std::string_view part) {
 
 } // namespace
 
-TMoCatalogue::TMoCatalogue(std::vector<std::uint8_t> bytes, std::string_view fileName) : FBytes(std::move(bytes)) {
+TMoCatalogue::TMoCatalogue(std::vector<std::uint8_t> bytes, std::string_view fileName)
+    : FBytes(std::move(bytes)) {
     const auto invalid = [&] {
         return EGnuGettextError("This file is not a valid GNU gettext mo file: " + std::string(fileName));
     };
@@ -92,7 +95,8 @@ std::optional<std::string_view> TMoCatalogue::Find(std::string_view id) const {
         const std::string_view candidate = Entry(FIds, middle);
         // Byte order, as msgfmt sorts: compare as unsigned bytes.
         const int order = std::memcmp(id.data(), candidate.data(), std::min(id.size(), candidate.size()));
-        const int sign = order != 0 ? order : (id.size() < candidate.size() ? -1 : id.size() > candidate.size());
+        const int sign =
+            order != 0 ? order : (id.size() < candidate.size() ? -1 : id.size() > candidate.size());
         if (sign == 0)
             return Entry(FTexts, middle);
         if (sign < 0)

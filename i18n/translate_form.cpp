@@ -78,8 +78,7 @@ void TranslateProperty(QObject& object, const QMetaProperty& property, std::vect
         property.write(&object, changed);
         return;
     }
-    default:
-        return;
+    default: return;
     }
 }
 
@@ -129,7 +128,8 @@ void Restore(const std::vector<TUntranslated>& records) {
 void TranslateForm(QObject& component) {
     TGnuGettextMarker* marker = nullptr;
     for (QObject* child : component.children())
-        if (auto* candidate = dynamic_cast<TGnuGettextMarker*>(child); candidate && child->objectName() == kMarkerName)
+        if (auto* candidate = dynamic_cast<TGnuGettextMarker*>(child);
+            candidate && child->objectName() == kMarkerName)
             marker = candidate;
     const std::string language = CurrentLanguage();
     if (marker && marker->Language == language)

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTranslator>
 #include <filesystem>
+#include <stdexcept>
 
 #include "core/resource_text.h"
 #include "i18n/language.h"
@@ -56,7 +57,8 @@ TTranslationModule::TTranslationModule(std::string localeDirectory, std::string 
 void TTranslationModule::Install() {
     if (gModule)
         throw std::logic_error("Only one translation module may live at a time");
-    gModule = this;
+    if (QCoreApplication::instance())
+        FQtTranslator = std::make_unique<TCatalogueTranslator>(FDomain);
     gResourceReport.reset();
     gResourceFailed = false;
     // A resource text is looked up in each domain of the list until one gives a translation that
@@ -73,10 +75,9 @@ void TTranslationModule::Install() {
             return std::string(text);
         }
     });
-    if (QCoreApplication::instance()) {
-        FQtTranslator = std::make_unique<TCatalogueTranslator>(FDomain);
+    if (FQtTranslator)
         QCoreApplication::installTranslator(FQtTranslator.get());
-    }
+    gModule = this;
 }
 
 TTranslationModule::~TTranslationModule() {
@@ -94,7 +95,8 @@ std::string TranslateText(std::string_view text) {
 
 QString TranslateText(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
-    const std::string translation = TranslateText(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    const std::string translation =
+        TranslateText(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
     return QString::fromUtf8(translation.data(), static_cast<qsizetype>(translation.size()));
 }
 

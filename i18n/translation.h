@@ -47,6 +47,7 @@ std::string CurrentLanguage();
 // (the text itself when the catalogue has none). Raises EGnuGettextError when a non-empty text
 // comes out empty; callers report that through the error box.
 std::string TranslateText(std::string_view text);
+inline std::string TranslateText(const char* text) { return TranslateText(std::string_view(text)); }
 QString TranslateText(const QString& text);
 
 // Translates every writable, non-empty text property of component and of every object reached

@@ -8,6 +8,7 @@ TINTWELL_PACKAGES=(
   qt6-base-dev libjpeg62-turbo-dev libtiff-dev zlib1g-dev  # the program's libraries
   clang libclang-rt-14-dev                              # libFuzzer for the loaders' fuzz targets
   clang-format                                          # the layout check of the test command
+  gettext                                               # msgfmt builds the catalogues; xgettext and msgcmp check them
   fonts-liberation2                                     # the window's font (metrics close to the design's)
   xvfb xdotool                                          # the end-to-end tests' X server and input
   dbus at-spi2-core                                     # their private session bus and accessibility bus

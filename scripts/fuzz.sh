@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Builds the loaders' libFuzzer targets with clang (address and undefined sanitizers) and runs each
+# Builds the loaders' and the catalogue reader's libFuzzer targets with clang (address and undefined sanitizers) and runs each
 # for the given number of seconds (default 10), starting from seeds made by the fixture builders.
 # Inputs that crash are left in build-fuzz/findings/<loader>/; the corpus grows in build-fuzz/corpus.
-#   scripts/fuzz.sh [SECONDS] [LOADER...]      loaders: bmp ico metafile jpeg tiff
+#   scripts/fuzz.sh [SECONDS] [TARGET...]      targets: bmp ico metafile jpeg tiff mo
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-10}
 shift || true
 loaders=("$@")
-((${#loaders[@]})) || loaders=(bmp ico metafile jpeg tiff)
+((${#loaders[@]})) || loaders=(bmp ico metafile jpeg tiff mo)
 build=$root/build-fuzz
 "$root/scripts/deps.sh"
 
@@ -17,6 +17,13 @@ cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Rel
 cmake --build "$build" -j"$(nproc)" --target write_seeds $(printf 'fuzz_%s ' "${loaders[@]}")
 rm -rf "$build/seeds"
 QT_QPA_PLATFORM=offscreen "$build/bin/write_seeds" "$build/seeds"
+# The catalogue reader starts from the shipped catalogues, in both byte orders.
+mkdir -p "$build/seeds/mo"
+for po in "$root"/locale/*.po; do
+  name=$(basename "$po" .po)
+  msgfmt --endianness=little -o "$build/seeds/mo/$name-little.mo" "$po"
+  msgfmt --endianness=big -o "$build/seeds/mo/$name-big.mo" "$po"
+done
 
 status=0
 export LSAN_OPTIONS=suppressions=$root/fuzz/lsan.supp:print_suppressions=0

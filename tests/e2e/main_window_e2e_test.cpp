@@ -1,9 +1,14 @@
 // The real program on a real X server: start tintwell, find its window, read its swatches off a
 // screenshot, type a colour into the HTML field with xdotool and read the swatches again.
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -85,14 +90,15 @@ bool SwatchesShow(const QImage& screen, QPoint client,
 class MainWindowOnX : public ::testing::Test {
 protected:
     void SetUp() override {
-        FProgram.setProgram(gProgram);
+        FProgram.setProgram(FProgramPath);
         // Qt offers its accessibility tree over AT-SPI only when asked; screen readers ask.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+        environment.insert("LANG", FLang);
         FProgram.setProcessEnvironment(environment);
         FProgram.setProcessChannelMode(QProcess::ForwardedChannels);
         FProgram.start();
-        ASSERT_TRUE(FProgram.waitForStarted(10000)) << gProgram.toStdString();
+        ASSERT_TRUE(FProgram.waitForStarted(10000)) << FProgramPath.toStdString();
         FWindow = WaitForWindow("Tintwell 0.41", 30s);
         ASSERT_NE(FWindow, 0UL) << "no window titled \"Tintwell 0.41\" appeared";
         FClient = WindowGeometry(FWindow);
@@ -106,12 +112,12 @@ protected:
     }
 
     // Alt+O on the window at mid gray; the open dialog's window, or 0.
-    unsigned long OpenDialogWithAltO() {
+    unsigned long OpenDialogWithAltO(const QString& title = "Open") {
         WaitForSwatches(kMidGray);
         const QString window = QString::number(FWindow);
         XDoTool({"windowfocus", "--sync", window});
         XDoTool({"key", "--window", window, "alt+o"});
-        return WaitForWindow("Open", 20s);
+        return WaitForWindow(title, 20s);
     }
 
     // Clicks into a field of the window, replaces its text by typing and leaves it with Tab.
@@ -131,6 +137,8 @@ protected:
             EXPECT_EQ(HexOf(screen.pixel(FClient.topLeft() + swatch->Point)), HexOf(rgb)) << swatch->Name;
     }
 
+    QString FProgramPath = gProgram;
+    QString FLang = "C.UTF-8"; // English, whatever the machine says
     QProcess FProgram;
     unsigned long FWindow = 0;
     QRect FClient;
@@ -252,6 +260,128 @@ TEST_F(MainWindowOnX, ScreenReadersGetEveryControlsName) {
         const std::string name = "Palette " + std::to_string(i + 1);
         EXPECT_TRUE(hasSwatch(name.c_str(), schemes[i])) << name;
     }
+}
+
+// ---- The program in German: a copy beside its own locale folder (a copy, not a link: the program
+// finds its catalogues beside the file /proc/self/exe names, which a link resolves away).
+
+// Every accessible name the application shows, read until all of wanted are among them.
+std::multimap<QString, QString> WaitForNames(const QStringList& wanted, std::chrono::milliseconds timeout) {
+    QElapsedTimer clock;
+    clock.start();
+    std::multimap<QString, QString> names;
+    do {
+        names = ReadAccessibleNames("Tintwell", 1, 5s);
+        if (std::all_of(wanted.begin(), wanted.end(),
+                        [&](const QString& name) { return names.count(name) > 0; }))
+            break;
+        QThread::msleep(300);
+    } while (clock.elapsed() < timeout.count());
+    return names;
+}
+
+std::string MissingNames(const QStringList& wanted, const std::multimap<QString, QString>& names) {
+    std::string missing;
+    for (const QString& name : wanted)
+        if (names.count(name) == 0)
+            missing.append(1, '"').append(name.toStdString()).append("\" ");
+    return missing;
+}
+
+class TranslatedOnX : public MainWindowOnX {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(FFolder.isValid());
+        FProgramPath = FFolder.filePath("tintwell");
+        ASSERT_TRUE(QFile::copy(gProgram, FProgramPath));
+        QFile::setPermissions(FProgramPath, QFile::permissions(gProgram));
+        PrepareLocale(FFolder.filePath("locale/de/LC_MESSAGES"));
+        FLang = "de_DE.UTF-8";
+        MainWindowOnX::SetUp();
+    }
+    // The shipped German catalogue, as the build wrote it beside the program.
+    virtual void PrepareLocale(const QString& folder) {
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const QString shipped = QFileInfo(gProgram).dir().filePath("locale/de/LC_MESSAGES/default.mo");
+        ASSERT_TRUE(QFile::copy(shipped, folder + "/default.mo")) << shipped.toStdString();
+    }
+    // Clicks the OK button of an error box (lower right corner) and waits until it is gone.
+    void CloseErrorBox(unsigned long box) {
+        const QPoint ok = WindowGeometry(box).bottomRight() - QPoint(56, 20);
+        XDoTool({"mousemove", "--sync", QString::number(ok.x()), QString::number(ok.y())});
+        XDoTool({"click", "1"});
+        EXPECT_TRUE(WaitUntilGone("Tintwell", 10s)) << "the box is still open";
+    }
+    QTemporaryDir FFolder;
+};
+
+TEST_F(TranslatedOnX, TheOpenDialogSpeaksGermanAndTheMainWindowStaysEnglish) {
+    // The main window's own captions are never translated.
+    const QStringList english = {"Open Image", "Red original", "HTML corrected"};
+    const auto mainNames = WaitForNames(english, 30s);
+    EXPECT_EQ(MissingNames(english, mainNames), "");
+
+    const unsigned long dialog = OpenDialogWithAltO("Öffnen");
+    ASSERT_NE(dialog, 0UL) << "Alt+O opened no dialog titled \"Öffnen\"";
+    // Qt's labels and buttons, and our pane's label: what a screen reader hears (mnemonics dropped).
+    const QStringList german = {"Suchen in:", "Dateiname:", "Dateityp:", "Öffnen", "Abbrechen", "Bild:"};
+    const auto names = WaitForNames(german, 30s);
+    EXPECT_EQ(MissingNames(german, names), "");
+    GrabScreen().copy(WindowGeometry(dialog)).save(gShotFolder + "/open_dialog_de.png");
+    XDoTool({"windowfocus", "--sync", QString::number(dialog)});
+    XDoTool({"key", "--window", QString::number(dialog), "Escape"});
+    EXPECT_TRUE(WaitUntilGone("Öffnen", 10s));
+}
+
+TEST_F(TranslatedOnX, ARefusedConversionIsReportedInGerman) {
+    WaitForSwatches(kMidGray);
+    TypeInto({53, 392}, "1.0"); // dfR
+    const unsigned long box = WaitForWindow("Tintwell", 20s);
+    ASSERT_NE(box, 0UL) << "no error box";
+    const QStringList wanted = {"'1.0' ist kein gültiger Ganzzahlwert.", "OK"};
+    const auto names = WaitForNames(wanted, 30s);
+    EXPECT_EQ(MissingNames(wanted, names), "");
+    GrabScreen().copy(WindowGeometry(box)).save(gShotFolder + "/error_box_de.png");
+    CloseErrorBox(box);
+    ExpectSwatches(WaitForSwatches(kMidGray, 5s), kMidGray);
+}
+
+// A catalogue that is not UTF-8: the program starts, says once why translations are off, and then
+// runs in English.
+class Latin1CatalogueOnX : public TranslatedOnX {
+protected:
+    void PrepareLocale(const QString& folder) override {
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const QString po = folder + "/latin1.po";
+        QFile file(po);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n\n"
+                   "msgid \"%s is not a valid integer value\"\nmsgstr \"%s ist kein g\xfcltiger Wert\"\n");
+        file.close();
+        ASSERT_EQ(QProcess::execute(TINTWELL_MSGFMT, {"-o", folder + "/default.mo", po}), 0);
+    }
+};
+
+TEST_F(Latin1CatalogueOnX, StartsAndSaysOnceWhyTranslationsAreOff) {
+    const unsigned long box = WaitForWindow("Tintwell", 30s);
+    ASSERT_NE(box, 0UL) << "no box about the catalogue";
+    const QString expected = "The translation for the language code de_DE (in " + FFolder.filePath("locale") +
+                             "/de/LC_MESSAGES/default.mo) does not have charset=utf-8 in its Content-Type. "
+                             "Translations are turned off.";
+    const auto names = WaitForNames({expected}, 30s);
+    EXPECT_EQ(MissingNames({expected}, names), "");
+    CloseErrorBox(box);
+    // Once only, and the program goes on in English.
+    QThread::msleep(1000);
+    EXPECT_EQ(WaitForWindow("Tintwell", 1s), 0UL) << "a second box";
+    WaitForSwatches(kMidGray);
+    TypeInto({53, 392}, "1.0");
+    const unsigned long conversion = WaitForWindow("Tintwell", 20s);
+    GrabScreen().save(gShotFolder + "/latin1_after_typing.png");
+    ASSERT_NE(conversion, 0UL);
+    const auto english = WaitForNames({"'1.0' is not a valid integer value."}, 30s);
+    EXPECT_EQ(english.count("'1.0' is not a valid integer value."), 1U);
+    CloseErrorBox(conversion);
 }
 
 } // namespace

@@ -111,11 +111,11 @@ TEST_F(Domain, ATranslationThatIsNotUtf8CannotBeTranslated) {
     const auto at = std::search(bytes.begin(), bytes.end(), std::begin("(deX)"), std::end("(deX)") - 1);
     ASSERT_NE(at, bytes.end());
     at[3] = 0xFF;
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    test::WriteFileBytes(file, bytes);
     TGnuGettext domain(Dir(), "de");
-    const std::string message = "Error: Could not translate Bitmaps. Probably because the mo file doesn't contain "
-                                "utf-8 encoded translations.";
+    const std::string message =
+        "Error: Could not translate Bitmaps. Probably because the mo file doesn't contain "
+        "utf-8 encoded translations.";
     try {
         domain.Lookup("Bitmaps");
         FAIL() << "translated";

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "i18n/mo_catalogue.h"
-#include "support/temp_dir.h"
 #include "support/catalogue_files.h"
+#include "support/temp_dir.h"
 
 namespace tintwell {
 namespace {
@@ -31,7 +31,9 @@ std::string Numbered(const char* prefix, int number) {
     return text;
 }
 
-std::string NotValid(const std::string& name) { return "This file is not a valid GNU gettext mo file: " + name; }
+std::string NotValid(const std::string& name) {
+    return "This file is not a valid GNU gettext mo file: " + name;
+}
 
 class ByteOrder : public ::testing::TestWithParam<const char*> {};
 
@@ -112,7 +114,8 @@ const DamageCase kDamage[] = {
     {"translations_past_the_end", [](auto& b) { Put32(b, 16, 0xFFFFFFF0); }},
     {"identifier_offset_past_the_end", [](auto& b) { Put32(b, Get32(b, 12) + 4, 0xFFFFFFF0); }},
     {"translation_longer_than_the_file", [](auto& b) { Put32(b, Get32(b, 16) + 8, 0x7FFFFFFF); }},
-    {"translation_without_terminator", [](auto& b) { b[Get32(b, Get32(b, 16) + 4) + Get32(b, Get32(b, 16))] = 'x'; }},
+    {"translation_without_terminator",
+     [](auto& b) { b[Get32(b, Get32(b, 16) + 4) + Get32(b, Get32(b, 16))] = 'x'; }},
     {"not_a_catalogue_at_all", [](auto& b) { std::fill(b.begin(), b.end(), std::uint8_t('A')); }},
 };
 
@@ -150,7 +153,9 @@ const CharsetCase kCharsets[] = {
 
 class Charset : public ::testing::TestWithParam<CharsetCase> {};
 
-TEST_P(Charset, IsReadFromTheContentTypeLine) { EXPECT_EQ(HasUtf8Charset(GetParam().header), GetParam().utf8); }
+TEST_P(Charset, IsReadFromTheContentTypeLine) {
+    EXPECT_EQ(HasUtf8Charset(GetParam().header), GetParam().utf8);
+}
 
 INSTANTIATE_TEST_SUITE_P(, Charset, ::testing::ValuesIn(kCharsets),
                          [](const auto& row) { return std::string(row.param.name); });

@@ -48,7 +48,8 @@ std::set<std::string> MessageIds(const std::string& fileName) {
     const auto quoted = [](const std::string& text) {
         const auto first = text.find('"');
         const auto last = text.rfind('"');
-        return first == std::string::npos || last <= first ? std::string() : text.substr(first + 1, last - first - 1);
+        return first == std::string::npos || last <= first ? std::string()
+                                                           : text.substr(first + 1, last - first - 1);
     };
     while (std::getline(file, line)) {
         if (line.rfind("msgid ", 0) == 0) {

@@ -14,8 +14,8 @@ namespace tintwell::test {
 
 // A .po header naming the charset, as msgfmt wants it.
 inline std::string PoHeader(const std::string& charset = "UTF-8") {
-    return "msgid \"\"\nmsgstr \"\"\n\"MIME-Version: 1.0\\n\"\n\"Content-Type: text/plain; charset=" + charset +
-           "\\n\"\n\"Content-Transfer-Encoding: 8bit\\n\"\n\n";
+    return "msgid \"\"\nmsgstr \"\"\n\"MIME-Version: 1.0\\n\"\n\"Content-Type: text/plain; charset=" +
+           charset + "\\n\"\n\"Content-Transfer-Encoding: 8bit\\n\"\n\n";
 }
 
 inline std::string PoEntry(const std::string& id, const std::string& text) {
@@ -24,11 +24,13 @@ inline std::string PoEntry(const std::string& id, const std::string& text) {
 
 // Compiles a .po text with the real msgfmt into path (folders made as needed); extra holds more
 // options, such as --endianness=big.
-inline void CompileCatalogue(const std::string& path, const std::string& poText, const std::string& extra = "") {
+inline void CompileCatalogue(const std::string& path, const std::string& poText,
+                             const std::string& extra = "") {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     const std::string po = path + ".po";
     std::ofstream(po, std::ios::binary) << poText;
-    const std::string command = std::string(TINTWELL_MSGFMT) + " " + extra + " -o '" + path + "' '" + po + "'";
+    const std::string command =
+        std::string(TINTWELL_MSGFMT) + " " + extra + " -o '" + path + "' '" + po + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     std::filesystem::remove(po);
 }
@@ -41,6 +43,11 @@ inline std::string CatalogueUnder(const std::string& localeDirectory, const std:
 inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace tintwell::test
