@@ -87,6 +87,32 @@ bool SwatchesShow(const QImage& screen, QPoint client,
     return true;
 }
 
+// The visible window titled exactly title, waited for up to timeout; 0 if none appeared. Unlike
+// WaitForWindow it takes any title: xdotool's --name pattern does not match non-ASCII letters.
+unsigned long WaitForTitle(const QString& title, std::chrono::milliseconds timeout) {
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        for (const QString& id :
+             XDoTool({"search", "--onlyvisible", "--name", "."}).split('\n', Qt::SkipEmptyParts))
+            if (XDoTool({"getwindowname", id}).trimmed() == title)
+                return id.toULong();
+        QThread::msleep(100);
+    } while (clock.elapsed() < timeout.count());
+    return 0;
+}
+
+bool WaitUntilTitleGone(const QString& title, std::chrono::milliseconds timeout) {
+    QElapsedTimer clock;
+    clock.start();
+    while (WaitForTitle(title, 0ms) != 0) {
+        if (clock.elapsed() > timeout.count())
+            return false;
+        QThread::msleep(100);
+    }
+    return true;
+}
+
 class MainWindowOnX : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -117,7 +143,7 @@ protected:
         const QString window = QString::number(FWindow);
         XDoTool({"windowfocus", "--sync", window});
         XDoTool({"key", "--window", window, "alt+o"});
-        return WaitForWindow(title, 20s);
+        return WaitForTitle(title, 20s);
     }
 
     // Clicks into a field of the window, replaces its text by typing and leaves it with Tab.
@@ -288,6 +314,20 @@ std::string MissingNames(const QStringList& wanted, const std::multimap<QString,
     return missing;
 }
 
+// Presses Esc on a dialog until it is gone (a dialog just mapped may not take keys yet); whether
+// it went within timeout.
+bool EscapeCloses(unsigned long dialog, const QString& title, std::chrono::milliseconds timeout) {
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        XDoTool({"windowfocus", "--sync", QString::number(dialog)});
+        XDoTool({"key", "--window", QString::number(dialog), "Escape"});
+        if (WaitUntilTitleGone(title, 1s))
+            return true;
+    } while (clock.elapsed() < timeout.count());
+    return false;
+}
+
 class TranslatedOnX : public MainWindowOnX {
 protected:
     void SetUp() override {
@@ -328,9 +368,7 @@ TEST_F(TranslatedOnX, TheOpenDialogSpeaksGermanAndTheMainWindowStaysEnglish) {
     const auto names = WaitForNames(german, 30s);
     EXPECT_EQ(MissingNames(german, names), "");
     GrabScreen().copy(WindowGeometry(dialog)).save(gShotFolder + "/open_dialog_de.png");
-    XDoTool({"windowfocus", "--sync", QString::number(dialog)});
-    XDoTool({"key", "--window", QString::number(dialog), "Escape"});
-    EXPECT_TRUE(WaitUntilGone("Öffnen", 10s));
+    EXPECT_TRUE(EscapeCloses(dialog, "Öffnen", 10s));
 }
 
 TEST_F(TranslatedOnX, ARefusedConversionIsReportedInGerman) {
@@ -368,20 +406,18 @@ TEST_F(Latin1CatalogueOnX, StartsAndSaysOnceWhyTranslationsAreOff) {
     const QString expected = "The translation for the language code de_DE (in " + FFolder.filePath("locale") +
                              "/de/LC_MESSAGES/default.mo) does not have charset=utf-8 in its Content-Type. "
                              "Translations are turned off.";
-    const auto names = WaitForNames({expected}, 30s);
-    EXPECT_EQ(MissingNames({expected}, names), "");
+    const auto reported = WaitForNames({expected}, 30s);
+    EXPECT_EQ(MissingNames({expected}, reported), "");
     CloseErrorBox(box);
-    // Once only, and the program goes on in English.
+    // Once only, and the program goes on in English: Qt's own dialog is titled "Open".
     QThread::msleep(1000);
     EXPECT_EQ(WaitForWindow("Tintwell", 1s), 0UL) << "a second box";
-    WaitForSwatches(kMidGray);
-    TypeInto({53, 392}, "1.0");
-    const unsigned long conversion = WaitForWindow("Tintwell", 20s);
-    GrabScreen().save(gShotFolder + "/latin1_after_typing.png");
-    ASSERT_NE(conversion, 0UL);
-    const auto english = WaitForNames({"'1.0' is not a valid integer value."}, 30s);
-    EXPECT_EQ(english.count("'1.0' is not a valid integer value."), 1U);
-    CloseErrorBox(conversion);
+    const unsigned long dialog = OpenDialogWithAltO("Open");
+    ASSERT_NE(dialog, 0UL) << "no dialog titled \"Open\"";
+    const QStringList english = {"Look in:", "File name:", "Cancel"};
+    const auto names = WaitForNames(english, 30s);
+    EXPECT_EQ(MissingNames(english, names), "");
+    EXPECT_TRUE(EscapeCloses(dialog, "Open", 10s));
 }
 
 } // namespace

@@ -3,14 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTranslator>
 #include <QTreeView>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -111,6 +118,16 @@ std::set<std::string> MarkedTextsShown(QWidget& window) {
         if (auto* combo = qobject_cast<QComboBox*>(widget))
             for (int i = 0; i < combo->count(); ++i)
                 CollectMarked(combo->itemText(i), texts);
+        // The sidebar's places and any other list the dialog fills itself; file names carry no marks.
+        if (auto* view = qobject_cast<QAbstractItemView*>(widget); view && view->model()) {
+            const QAbstractItemModel& model = *view->model();
+            for (int row = 0; row < std::min(model.rowCount(view->rootIndex()), 200); ++row)
+                for (int column = 0; column < model.columnCount(view->rootIndex()); ++column) {
+                    const QModelIndex index = model.index(row, column, view->rootIndex());
+                    CollectMarked(index.data(Qt::DisplayRole).toString(), texts);
+                    CollectMarked(index.data(Qt::ToolTipRole).toString(), texts);
+                }
+        }
         if (auto* header = qobject_cast<QHeaderView*>(widget); header && header->model())
             for (int i = 0; i < header->count(); ++i)
                 CollectMarked(header->model()->headerData(i, header->orientation()).toString(), texts);
@@ -137,10 +154,19 @@ private:
 };
 
 TEST_F(QtTexts, EveryTextOfTheOpenDialogIsInTheTemplate) {
+    // A folder and a picture, so the list's type column has something to say.
     test::TempDir folder;
+    std::filesystem::create_directory(folder.Path("pictures"));
+    std::ofstream(folder.Path("plain.bmp")) << "BM";
     TOpenPictureDialog dialog(nullptr, {{"Bitmaps (*.bmp)", "*.bmp"}}, {});
+    dialog.setViewMode(QFileDialog::Detail);
     dialog.setDirectory(QString::fromStdString(folder.Path("")));
     dialog.show();
+    // The file system model fills the list from a thread of its own.
+    QDeadlineTimer deadline(5000);
+    while (!deadline.hasExpired() && dialog.findChild<QTreeView*>() &&
+           dialog.findChild<QTreeView*>()->model()->rowCount(dialog.findChild<QTreeView*>()->rootIndex()) < 2)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
     QApplication::processEvents();
     const std::set<std::string> shown = MarkedTextsShown(dialog);
     // The dialog shows Qt's texts at all: otherwise this test would prove nothing.
@@ -155,6 +181,44 @@ TEST_F(QtTexts, TheErrorBoxButtonIsInTheTemplate) {
     const std::set<std::string> shown = MarkedTextsShown(box);
     ASSERT_EQ(shown, (std::set<std::string>{"OK"}));
     EXPECT_EQ(Missing(shown, FTemplate), "");
+}
+
+// Every visible label's and button's text of a window.
+std::set<QString> VisibleTexts(QWidget& window) {
+    std::set<QString> texts{window.windowTitle()};
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(&window))
+            continue;
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            texts.insert(label->text());
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            texts.insert(button->text());
+            texts.insert(button->toolTip());
+        }
+    }
+    return texts;
+}
+
+TEST(ShippedCatalogue, TranslatesTheOpenDialogIntoGerman) {
+    const TTranslationModule module(TINTWELL_LOCALE_DIR, "de_DE");
+    TOpenPictureDialog dialog(nullptr, {{"Bitmaps (*.bmp)", "*.bmp"}}, {});
+    dialog.show();
+    QApplication::processEvents();
+    const std::set<QString> texts = VisibleTexts(dialog);
+    for (const char* german : {"Öffnen", "Suchen in:", "Datei&name:", "Dateityp:", "Abbrechen", "Ö&ffnen",
+                               "Zurück", "Übergeordnetes Verzeichnis", "Bild:", "Vorschau"})
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(german))) << german;
+    for (const char* english : {"Open", "Look in:", "Cancel", "Picture:", "Preview"})
+        EXPECT_FALSE(texts.contains(english)) << english;
+}
+
+// The message box's OK takes the same road as every standard button: the platform theme's text,
+// which Qt asks the translator for. French shows it on Cancel ("OK" is "OK" in French too).
+TEST(ShippedCatalogue, TranslatesStandardButtonsIntoFrench) {
+    const TTranslationModule module(TINTWELL_LOCALE_DIR, "fr_FR");
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), "Annuler");
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Ok)->text(), "OK");
 }
 
 } // namespace

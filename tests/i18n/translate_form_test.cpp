@@ -61,11 +61,12 @@ struct TPickerLikeWindow {
 class TranslateFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        CompileCatalogue(CatalogueUnder(Locale(), "de"),
-                         PoHeader() + PoEntry("Color Picker", "Farbpipette") + PoEntry("Matrix", "Matrix (de)") +
-                             PoEntry("&show marker", "&Markierung zeigen") + PoEntry("&Capture", "&Erfassen") +
-                             PoEntry("&Stop (Esc)", "&Anhalten (Esc)") +
-                             PoEntry("click this preview to select a color...", "Klicken, um eine Farbe zu wählen"));
+        CompileCatalogue(
+            CatalogueUnder(Locale(), "de"),
+            PoHeader() + PoEntry("Color Picker", "Farbpipette") + PoEntry("Matrix", "Matrix (de)") +
+                PoEntry("&show marker", "&Markierung zeigen") + PoEntry("&Capture", "&Erfassen") +
+                PoEntry("&Stop (Esc)", "&Anhalten (Esc)") +
+                PoEntry("click this preview to select a color...", "Klicken, um eine Farbe zu wählen"));
         CompileCatalogue(CatalogueUnder(Locale(), "fr"),
                          PoHeader() + PoEntry("Color Picker", "Pipette") + PoEntry("&Capture", "&Capturer"));
     }
@@ -122,7 +123,8 @@ TEST_F(TranslateFormTest, AnotherLanguageRestoresTheDesignedTextsAndTranslatesTh
 
 TEST_F(TranslateFormTest, AFontFamilyTheCatalogueKnowsChangesAndChildrenStillInherit) {
     const QString family = QApplication::font().family();
-    CompileCatalogue(CatalogueUnder(Locale(), "nl"), PoHeader() + PoEntry(family.toStdString(), "Fixed Family"));
+    CompileCatalogue(CatalogueUnder(Locale(), "nl"),
+                     PoHeader() + PoEntry(family.toStdString(), "Fixed Family"));
     TPickerLikeWindow w;
     const TTranslationModule module(Locale(), "nl");
     TranslateForm(w.Window);

@@ -39,7 +39,11 @@ const LanguageCase kLanguages[] = {
     {"lang_C", "C", {"de", "DE"}, 0, "C"},
     {"lang_C_UTF8", "C.UTF-8", {"de", "DE"}, 0, "C"},
     {"empty_lang_user_locale", "", {"fr", "CA"}, 0, "fr_CA"},
-    {"empty_lang_three_letter_language", "", {"fil", "PH"}, Id(QLocale::Filipino, QLocale::Philippines), "fil_PH"},
+    {"empty_lang_three_letter_language",
+     "",
+     {"fil", "PH"},
+     Id(QLocale::Filipino, QLocale::Philippines),
+     "fil_PH"},
     {"empty_lang_no_country", "", {"de", ""}, Id(QLocale::German, QLocale::AnyTerritory), "de"},
     {"empty_lang_unknown_locale", "", {"", ""}, 0, "C"},
     {"empty_lang_digits_are_no_letters", "", {"d1", "DE"}, 0, "C"},
@@ -131,8 +135,9 @@ TEST_F(TranslationModule, AnUndecodableEntryFailsTranslateTextButAResourceTextSt
     EXPECT_THROW(TranslateText("&Capture"), EGnuGettextError);
     EXPECT_EQ(ResString("Bitmaps"), "Bitmaps");
     EXPECT_EQ(ResString("Bitmaps"), "Bitmaps");
-    EXPECT_EQ(TakeTranslationReport(), "Error: Could not translate Bitmaps. Probably because the mo file doesn't "
-                                       "contain utf-8 encoded translations.");
+    EXPECT_EQ(TakeTranslationReport(),
+              "Error: Could not translate Bitmaps. Probably because the mo file doesn't "
+              "contain utf-8 encoded translations.");
     EXPECT_EQ(TakeTranslationReport(), std::nullopt);
 }
 
