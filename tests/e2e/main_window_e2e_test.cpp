@@ -153,9 +153,12 @@ protected:
         const QPoint field = FClient.topLeft() + fieldTopLeft + QPoint(30, 10);
         XDoTool({"mousemove", "--sync", QString::number(field.x()), QString::number(field.y())});
         XDoTool({"click", "1"});
-        XDoTool({"key", "--window", window, "ctrl+a"});
-        XDoTool({"type", "--window", window, "--delay", "20", text});
-        XDoTool({"key", "--window", window, "Tab"});
+        // Keys as a keyboard gives them (XTEST), in order with the click, into the window that now
+        // has the focus. Keys sent to a window directly may be dropped by the input method that
+        // Qt loads for a German locale.
+        XDoTool({"key", "ctrl+a"});
+        XDoTool({"type", "--delay", "20", text});
+        XDoTool({"key", "Tab"});
     }
 
     void ExpectSwatches(const QImage& screen, const TSwatchColours& colours) {
