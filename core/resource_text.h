@@ -8,8 +8,9 @@
 namespace tintwell {
 
 // Every text the user may see that the program itself owns (messages, captions, format names)
-// passes through ResString, so that translation can be switched on in one place at start-up
-// without touching the places that raise or show the texts. Until then it is the identity.
+// passes through ResString, so that translation is switched on in one place at start-up without
+// touching the places that raise or show the texts. Without a translator (tintwell-cli, tests) it
+// is the identity.
 std::string ResString(std::string_view text);
 
 // Marks a resource text that is looked up later, through a variable, so that the extraction of the
