@@ -106,12 +106,7 @@ TEST_F(Domain, AFileThatIsNotACatalogueIsReportedOnce) {
 
 TEST_F(Domain, ATranslationThatIsNotUtf8CannotBeTranslated) {
     const std::string file = Compile("de", PoHeader() + PoEntry("Bitmaps", "Bitmaps (deX)"));
-    // Turn the "X" into a byte that no UTF-8 text holds.
-    std::vector<std::uint8_t> bytes = test::ReadBytes(file);
-    const auto at = std::search(bytes.begin(), bytes.end(), std::begin("(deX)"), std::end("(deX)") - 1);
-    ASSERT_NE(at, bytes.end());
-    at[3] = 0xFF;
-    test::WriteFileBytes(file, bytes);
+    ASSERT_TRUE(test::MakeUndecodable(file, "(deX"));
     TGnuGettext domain(Dir(), "de");
     const std::string message =
         "Error: Could not translate Bitmaps. Probably because the mo file doesn't contain "

@@ -122,15 +122,8 @@ TEST_F(TranslationModule, ALatin1CatalogueIsReportedOnceAndEveryTextStaysEnglish
 
 TEST_F(TranslationModule, AnUndecodableEntryFailsTranslateTextButAResourceTextStaysEnglish) {
     Compile("de", PoHeader() + PoEntry("&Capture", "&ErfassenX") + PoEntry("Bitmaps", "Bitmaps (deX)"));
-    for (const char* marker : {"&ErfassenX", "(deX)"}) {
-        const std::string file = CatalogueUnder(Locale(), "de");
-        std::vector<std::uint8_t> bytes = test::ReadBytes(file);
-        const std::string_view needle(marker);
-        auto at = std::search(bytes.begin(), bytes.end(), needle.begin(), needle.end());
-        ASSERT_NE(at, bytes.end());
-        at[static_cast<std::ptrdiff_t>(needle.find('X'))] = 0xFF;
-        test::WriteFileBytes(file, bytes);
-    }
+    for (const char* marker : {"&ErfassenX", "(deX"})
+        ASSERT_TRUE(test::MakeUndecodable(CatalogueUnder(Locale(), "de"), marker));
     const TTranslationModule module(Locale(), "de");
     EXPECT_THROW(TranslateText("&Capture"), EGnuGettextError);
     EXPECT_EQ(ResString("Bitmaps"), "Bitmaps");

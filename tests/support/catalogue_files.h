@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -48,6 +50,18 @@ inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 inline void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Turns the last byte of the first occurrence of marker in a compiled catalogue into 0xFF, a byte
+// that no UTF-8 text holds; whether the marker was found.
+inline bool MakeUndecodable(const std::string& file, std::string_view marker) {
+    std::vector<std::uint8_t> bytes = ReadBytes(file);
+    const auto at = std::search(bytes.begin(), bytes.end(), marker.begin(), marker.end());
+    if (at == bytes.end())
+        return false;
+    at[static_cast<std::ptrdiff_t>(marker.size()) - 1] = 0xFF;
+    WriteFileBytes(file, bytes);
+    return true;
 }
 
 } // namespace tintwell::test
