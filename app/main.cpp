@@ -1,6 +1,7 @@
 // tintwell: the desktop program. Start-up order: the application object, translation, the graphic
-// formats with their translated descriptions, the display's properties for the loaders and the
-// colour model, the main window, the event loop.
+// formats with their translated descriptions, the locale's formats, the settings store (which may
+// override the date formats), the display's properties for the loaders and the colour model, the
+// main window, the event loop.
 #include <QScreen>
 #include <QTimer>
 
@@ -11,12 +12,13 @@
 #include "imaging/display_info.h"
 #include "imaging/registry.h"
 #include "platform/qt_platform_services.h"
+#include "settings/settings_store.h"
 #include "ui/common/error_box.h"
 #include "ui/main/main_window.h"
 
 int main(int argc, char** argv) {
     using namespace tintwell;
-    TQtPlatformServices platform;
+    TQtPlatformServices platform(DefaultUserStorePath());
     TApplication application(argc, argv, platform);
     QApplication::setApplicationName(
         QString::fromUtf8(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size())));
@@ -27,6 +29,8 @@ int main(int argc, char** argv) {
     GraphicFormats();
 
     SetFormatSettings(platform.LocaleFormats());
+    // Opened after the locale's formats are in place: its date overrides replace them.
+    const TSettingsModule settings(platform);
     const QSize dpi = platform.DisplayDpi();
     SetDisplayInfo({platform.DisplayBitsPerPixel(), dpi.width(), dpi.height()});
     SetSystemColor(COLOR_GRAYTEXT, platform.SystemColor(COLOR_GRAYTEXT));

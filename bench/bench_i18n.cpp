@@ -111,7 +111,7 @@ void BM_TranslateForm(benchmark::State& state) {
 // reads and checks the catalogue, and the main window made and shown while Qt's translator answers
 // its texts. The language decides whether there is a catalogue to read.
 void StartUp(benchmark::State& state, const char* language) {
-    TQtPlatformServices platform;
+    TQtPlatformServices platform(gWork + "/settings.conf");
     for (auto _ : state) {
         const TTranslationModule module(gShippedLocale, language);
         benchmark::DoNotOptimize(TranslateText("JPEG Image File"));

@@ -92,6 +92,8 @@ public:
     virtual void BringToForeground(QWidget& window) = 0;
     virtual void SetFocus(QWidget& control) = 0;
     virtual QSize PrimaryScreenSize() const = 0;
+    // Every screen of the desktop, in the coordinates that window positions use.
+    virtual std::vector<QRect> ScreenGeometries() const = 0;
 
     virtual std::unique_ptr<TMessageTimer> CreateMessageTimer(std::chrono::milliseconds interval,
                                                               std::function<void()> tick) = 0;

@@ -62,10 +62,6 @@ private:
 
 TColor ToTColor(const QColor& colour) { return RGB(colour.red(), colour.green(), colour.blue()); }
 
-[[noreturn]] void NotYetAvailable(std::string_view service) {
-    throw EPlatformError(FormatText(ResString("The %s is not available in this version"), {service}));
-}
-
 } // namespace
 
 QImage TQtPlatformServices::GrabScreen(const QRect& area) {
@@ -103,6 +99,13 @@ void TQtPlatformServices::SetFocus(QWidget& control) { control.setFocus(Qt::Othe
 QSize TQtPlatformServices::PrimaryScreenSize() const {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->geometry().size() : QSize();
+}
+
+std::vector<QRect> TQtPlatformServices::ScreenGeometries() const {
+    std::vector<QRect> geometries;
+    for (const QScreen* screen : QGuiApplication::screens())
+        geometries.push_back(screen->geometry());
+    return geometries;
 }
 
 std::unique_ptr<TMessageTimer> TQtPlatformServices::CreateMessageTimer(std::chrono::milliseconds interval,
@@ -156,8 +159,8 @@ bool TQtPlatformServices::ShellOpen(const std::string& target) {
     return QDesktopServices::openUrl(QUrl(QString::fromStdString(target), QUrl::StrictMode));
 }
 
-std::unique_ptr<TRegistryKey> TQtPlatformServices::OpenRegistryKey(std::string_view, TRegistryAccess) {
-    NotYetAvailable("per-user settings store");
+std::unique_ptr<TRegistryKey> TQtPlatformServices::OpenRegistryKey(std::string_view path, TRegistryAccess access) {
+    return FUserStore.OpenKey(path, access);
 }
 
 std::optional<std::string> TQtPlatformServices::OpenPictureDialog(QWidget* parent,

@@ -1,13 +1,18 @@
 #pragma once
 
 #include "platform/platform_services.h"
+#include "platform/user_store.h"
 
 namespace tintwell {
 
-// The platform services on Qt and X11. Needs a QApplication. The per-user store arrives with the
-// settings store; until then it raises EPlatformError. The open dialog is TOpenPictureDialog.
+// The platform services on Qt and X11. Needs a QApplication. The per-user store is the file given
+// (DefaultUserStorePath() for the program, a temporary folder for tests). The open dialog is
+// TOpenPictureDialog.
 class TQtPlatformServices : public TPlatformServices {
 public:
+    explicit TQtPlatformServices(std::string userStorePath) : FUserStore(std::move(userStorePath)) {}
+    TUserStore& UserStore() noexcept { return FUserStore; }
+
     QImage GrabScreen(const QRect& area) override;
     bool IsPaletteBasedScreen() const override;
     std::vector<TColor> SystemPalette() const override;
@@ -16,6 +21,7 @@ public:
     void BringToForeground(QWidget& window) override;
     void SetFocus(QWidget& control) override;
     QSize PrimaryScreenSize() const override;
+    std::vector<QRect> ScreenGeometries() const override;
     std::unique_ptr<TMessageTimer> CreateMessageTimer(std::chrono::milliseconds interval,
                                                       std::function<void()> tick) override;
     void Beep() override;
@@ -36,6 +42,7 @@ public:
     QSize DisplayDpi() const override;
 
 private:
+    TUserStore FUserStore;
     int FBusyDepth = 0;
     std::size_t FLastFilterRow = 0;
 };

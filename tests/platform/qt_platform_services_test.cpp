@@ -15,14 +15,16 @@ namespace tintwell {
 namespace {
 
 TEST(QtPlatformServices, GrayTextIsTheDisabledTextColour) {
-    TQtPlatformServices platform;
+    const test::TempDir store;
+    TQtPlatformServices platform(store.Path("settings.conf"));
     const QColor disabled = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
     EXPECT_EQ(platform.SystemColor(COLOR_GRAYTEXT), RGB(disabled.red(), disabled.green(), disabled.blue()));
 }
 
 TEST(QtPlatformServices, MapsFilesReadOnly) {
     const test::TempDir dir;
-    TQtPlatformServices platform;
+    const test::TempDir store;
+    TQtPlatformServices platform(store.Path("settings.conf"));
     const std::unique_ptr<TMappedFile> mapped = platform.MapFile(dir.Write("a.mo", {1, 2, 3, 250}));
     ASSERT_EQ(mapped->Size(), 4u);
     EXPECT_EQ(mapped->Data()[3], 250);
@@ -35,18 +37,38 @@ TEST(QtPlatformServices, MapsFilesReadOnly) {
     }
 }
 
-TEST(QtPlatformServices, ServicesOfLaterVersionsSaySo) {
-    TQtPlatformServices platform;
-    try {
-        platform.OpenRegistryKey("Software\\zorVIK\\Quelm", TRegistryAccess::Read);
-        ADD_FAILURE() << "no error";
-    } catch (const EPlatformError& e) {
-        EXPECT_EQ(e.Message(), "The per-user settings store is not available in this version");
+// The per-user store is the file given: what one instance writes, a later one reads, typed.
+TEST(QtPlatformServices, RegistryKeysLiveInTheGivenFile) {
+    const test::TempDir store;
+    const std::string file = store.Path("config/tintwell/settings.conf");
+    {
+        TQtPlatformServices platform(file);
+        EXPECT_EQ(platform.OpenRegistryKey("\\Software\\zorVIK\\Quelm", TRegistryAccess::Read), nullptr);
+        const auto key = platform.OpenRegistryKey("\\Software\\zorVIK\\Quelm\\Forms\\frmColorPicker",
+                                                  TRegistryAccess::WriteCreate);
+        ASSERT_NE(key, nullptr);
+        key->WriteText("WindowState", "2");
+        key->WriteInteger("Left", -300);
+        key->WriteBinary("When", {0, 0, 0, 0, 0, 0, 0xf8, 0x3f});
     }
+    TQtPlatformServices platform(file);
+    // The parent exists because its child does; names compare without regard to case.
+    ASSERT_NE(platform.OpenRegistryKey("\\SOFTWARE\\zorvik\\Quelm", TRegistryAccess::Read), nullptr);
+    const auto key = platform.OpenRegistryKey("Software\\zorVIK\\Quelm\\Forms\\FRMCOLORPICKER", TRegistryAccess::Read);
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->ValueType("windowstate"), TRegistryValueType::Text);
+    EXPECT_EQ(key->ReadText("WindowState"), "2");
+    EXPECT_EQ(key->ReadInteger("Left"), -300);
+    EXPECT_EQ(key->ReadBinary("When"), (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0xf8, 0x3f}));
+    EXPECT_FALSE(key->ValueExists("Top"));
+    EXPECT_THROW(key->ReadInteger("WindowState"), EPlatformError);
+    EXPECT_THROW(key->WriteInteger("Top", 1), EPlatformError); // opened for reading
+    EXPECT_NE(test::ReadWholeFile(file).find("\"Left\"=dword:-300\n"), std::string::npos);
 }
 
 TEST(QtPlatformServices, BusyCursorNests) {
-    TQtPlatformServices platform;
+    const test::TempDir store;
+    TQtPlatformServices platform(store.Path("settings.conf"));
     platform.SetBusyCursor(true);
     platform.SetBusyCursor(true);
     platform.SetBusyCursor(false);
@@ -59,7 +81,8 @@ TEST(QtPlatformServices, BusyCursorNests) {
 }
 
 TEST(QtPlatformServices, MessageTimerTicksOnlyWhileEnabled) {
-    TQtPlatformServices platform;
+    const test::TempDir store;
+    TQtPlatformServices platform(store.Path("settings.conf"));
     int ticks = 0;
     QEventLoop loop;
     const std::unique_ptr<TMessageTimer> timer =
@@ -80,7 +103,8 @@ TEST(QtPlatformServices, MessageTimerTicksOnlyWhileEnabled) {
 // What start-up hands to the loaders comes from the screen Qt reports, not from the fallbacks
 // for a machine without one.
 TEST(QtPlatformServices, DescribesThePrimaryScreen) {
-    TQtPlatformServices platform;
+    const test::TempDir store;
+    TQtPlatformServices platform(store.Path("settings.conf"));
     const QScreen* screen = QGuiApplication::primaryScreen();
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(platform.DisplayBitsPerPixel(), screen->depth());
@@ -90,7 +114,8 @@ TEST(QtPlatformServices, DescribesThePrimaryScreen) {
 }
 
 TEST(QtPlatformServices, NamesTheLocaleAsLanguageAndCountry) {
-    TQtPlatformServices platform;
+    const test::TempDir store;
+    TQtPlatformServices platform(store.Path("settings.conf"));
     const QStringList parts = QLocale::system().name().split(u'_');
     const auto [language, country] = platform.LocaleIsoNames();
     EXPECT_EQ(language, parts.value(0).toStdString());
@@ -99,7 +124,8 @@ TEST(QtPlatformServices, NamesTheLocaleAsLanguageAndCountry) {
 }
 
 TEST(QtPlatformServices, SystemColoursFollowThePalette) {
-    TQtPlatformServices platform;
+    const test::TempDir store;
+    TQtPlatformServices platform(store.Path("settings.conf"));
     const QPalette palette = QApplication::palette();
     const auto rgb = [](const QColor& c) { return RGB(c.red(), c.green(), c.blue()); };
     EXPECT_EQ(platform.SystemColor(COLOR_WINDOW), rgb(palette.color(QPalette::Active, QPalette::Base)));

@@ -44,6 +44,7 @@ public:
     int BitsPerPixel = 24;
     QSize Dpi{96, 96};
     QSize ScreenSize{1920, 1080};
+    std::vector<QRect> Screens; // empty: the primary screen alone, at (0, 0) with ScreenSize
 
     // ---- what tests read
     int Beeps = 0;
@@ -82,6 +83,9 @@ public:
     void BringToForeground(QWidget& window) override { Foreground = &window; }
     void SetFocus(QWidget& control) override;
     QSize PrimaryScreenSize() const override { return ScreenSize; }
+    std::vector<QRect> ScreenGeometries() const override {
+        return Screens.empty() ? std::vector<QRect>{QRect(QPoint(0, 0), ScreenSize)} : Screens;
+    }
     std::unique_ptr<TMessageTimer> CreateMessageTimer(std::chrono::milliseconds,
                                                       std::function<void()> tick) override {
         auto timer = std::make_unique<TFakeTimer>(std::move(tick));

@@ -3,8 +3,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/fixtures.h"
@@ -36,8 +39,22 @@ public:
         return path;
     }
 
+    // Writes a text to name inside the folder, making the folders on its way; its full path.
+    std::string WriteText(const std::string& name, std::string_view text) const {
+        const std::filesystem::path path = FPath / name;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+        return path.string();
+    }
+
 private:
     std::filesystem::path FPath;
 };
+
+// A whole file as text; empty when it cannot be read.
+inline std::string ReadWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
 
 } // namespace tintwell::test

@@ -1,0 +1,268 @@
+#include "settings/zorvik_form.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+
+#include "settings/settings_store.h"
+
+namespace tintwell {
+namespace {
+
+std::string Section(const std::string& key) {
+    std::string section = "Forms\\";
+    section += key;
+    return section;
+}
+
+QRect CentredIn(const QRect& area, QSize outer) {
+    return {area.left() + (area.width() - outer.width()) / 2, area.top() + (area.height() - outer.height()) / 2,
+            outer.width(), outer.height()};
+}
+
+} // namespace
+
+TzorvikForm::TzorvikForm(TPlatformServices& platform, QWidget* owner, Qt::WindowFlags flags)
+    : QWidget(owner, flags | Qt::Window), FPlatform(platform) {}
+
+TzorvikForm::TzorvikForm(TPlatformServices& platform, QWidget* owner, bool storeToRegistry, std::string key,
+                         Qt::WindowFlags flags)
+    : QWidget(owner, flags | Qt::Window), FPlatform(platform), FStoreToRegistry(storeToRegistry),
+      FCreatedWithSettings(true), FKey(std::move(key)) {}
+
+TzorvikForm::~TzorvikForm() {
+    // Deleted without BeforeDestruction (by its Qt parent): what the base can still do.
+    if (FConstructed && !FDestroying) {
+        FDestroying = true;
+        hide();
+        TzorvikForm::SavePlacement();
+    }
+}
+
+void TzorvikForm::AfterConstruction() {
+    if (FConstructed)
+        return;
+    DoCreate();
+    if (!FCreatedWithSettings)
+        FStoreToRegistry = true;
+    if (FKey.empty())
+        FKey = Name();
+    LoadPlacement();
+    FConstructed = true;
+}
+
+void TzorvikForm::BeforeDestruction() {
+    if (FDestroying)
+        return;
+    FDestroying = true;
+    hide();
+    DoDestroy();
+    SavePlacement();
+}
+
+void TzorvikForm::SetKey(std::string key) {
+    FKey = std::move(key);
+    LoadPlacement();
+}
+
+std::string TzorvikForm::Name() const { return objectName().toStdString(); }
+
+QMargins TzorvikForm::FrameMargins() const {
+    if (isVisible()) {
+        const QRect frame = frameGeometry();
+        const QRect client = geometry();
+        const QMargins margins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                               frame.bottom() - client.bottom());
+        // Until the window system has framed the window there is no frame to see; keep the last one.
+        if (!margins.isNull())
+            FFrame = margins;
+    }
+    return FFrame;
+}
+
+int TzorvikForm::Left() const { return x(); }
+int TzorvikForm::Top() const { return y(); }
+
+int TzorvikForm::Width() const {
+    if (FPendingOuter)
+        return FPendingOuter->width();
+    const QMargins frame = FrameMargins();
+    return width() + frame.left() + frame.right();
+}
+
+int TzorvikForm::Height() const {
+    if (FPendingOuter)
+        return FPendingOuter->height();
+    const QMargins frame = FrameMargins();
+    return height() + frame.top() + frame.bottom();
+}
+
+void TzorvikForm::SetLeft(int left) { move(left, y()); }
+void TzorvikForm::SetTop(int top) { move(x(), top); }
+
+void TzorvikForm::SetWidth(int width) {
+    const QMargins frame = FrameMargins();
+    const QSize outer(width, Height());
+    resize(std::max(1, width - frame.left() - frame.right()), height());
+    // Qt sizes the client area; the outer size is right only once the frame is known. A frame seen
+    // before counts as known, so a window that was shown is sized at once.
+    if (frame.isNull())
+        FPendingOuter = outer;
+    else
+        FPendingOuter.reset();
+}
+
+void TzorvikForm::SetHeight(int height) {
+    const QMargins frame = FrameMargins();
+    const QSize outer(Width(), height);
+    resize(width(), std::max(1, height - frame.top() - frame.bottom()));
+    if (frame.isNull())
+        FPendingOuter = outer;
+    else
+        FPendingOuter.reset();
+}
+
+void TzorvikForm::ApplyPendingOuterSize() {
+    if (!FPendingOuter)
+        return;
+    const QMargins frame = FrameMargins();
+    if (frame.isNull())
+        return;
+    const QSize outer = *FPendingOuter;
+    FPendingOuter.reset();
+    resize(std::max(1, outer.width() - frame.left() - frame.right()),
+           std::max(1, outer.height() - frame.top() - frame.bottom()));
+}
+
+TWindowState TzorvikForm::WindowState() const {
+    const Qt::WindowStates state = windowState();
+    if (state & Qt::WindowMinimized)
+        return TWindowState::wsMinimized;
+    if (state & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return TWindowState::wsMaximized;
+    return TWindowState::wsNormal;
+}
+
+void TzorvikForm::SetWindowState(TWindowState state) {
+    switch (state) {
+    case TWindowState::wsNormal: setWindowState(Qt::WindowNoState); break;
+    case TWindowState::wsMinimized: setWindowState(Qt::WindowMinimized); break;
+    case TWindowState::wsMaximized: setWindowState(Qt::WindowMaximized); break;
+    }
+}
+
+void TzorvikForm::SetPosition(TPosition position) {
+    FPosition = position;
+    FPlacePending = true;
+    if (isVisible())
+        PlaceByPositionRule();
+}
+
+void TzorvikForm::PlaceByPositionRule() {
+    FPlacePending = false;
+    const QSize outer(Width(), Height());
+    QRect area;
+    switch (FPosition) {
+    case TPosition::poDesigned:
+    case TPosition::poDefault:
+    case TPosition::poDefaultPosOnly:
+    case TPosition::poDefaultSizeOnly: return; // its own coordinates, or wherever it already is
+    case TPosition::poScreenCenter: area = QRect(QPoint(0, 0), FPlatform.PrimaryScreenSize()); break;
+    case TPosition::poDesktopCenter:
+        for (const QRect& screen : FPlatform.ScreenGeometries())
+            area = area.united(screen);
+        break;
+    case TPosition::poMainFormCenter:
+    case TPosition::poOwnerFormCenter: {
+        const QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+        area = owner != nullptr ? owner->frameGeometry() : QRect(QPoint(0, 0), FPlatform.PrimaryScreenSize());
+        break;
+    }
+    }
+    move(CentredIn(area, outer).topLeft());
+}
+
+bool TzorvikForm::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+        if (FPlacePending)
+            PlaceByPositionRule();
+        ApplyPendingOuterSize();
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange: ApplyPendingOuterSize(); break;
+    default: break;
+    }
+    return handled;
+}
+
+void TzorvikForm::LoadPlacement() {
+    if (!FStoreToRegistry)
+        return;
+    const std::string section = Section(FKey);
+    const QPoint designed(Left(), Top());
+    // The first failure ends the restore: what was applied stays.
+    try {
+        SetTop(SettingToInteger(ReadSetting(section, "Top", std::int32_t{Top()})));
+        SetLeft(SettingToInteger(ReadSetting(section, "Left", std::int32_t{Left()})));
+        // A size of nothing would leave no window to see.
+        if (const std::int32_t width = SettingToInteger(ReadSetting(section, "Width", std::int32_t{Width()}));
+            width > 0)
+            SetWidth(width);
+        if (const std::int32_t height = SettingToInteger(ReadSetting(section, "Height", std::int32_t{Height()}));
+            height > 0)
+            SetHeight(height);
+        const QSize screen = FPlatform.PrimaryScreenSize();
+        if (Top() > screen.height())
+            SetTop(screen.height() - Height());
+        if (Left() > screen.width())
+            SetLeft(screen.width() - Width());
+        // On no screen at all (a monitor unplugged since) the user could not reach the window.
+        const QRect bounds(Left(), Top(), Width(), Height());
+        const std::vector<QRect> screens = FPlatform.ScreenGeometries();
+        if (!screens.empty() &&
+            std::none_of(screens.begin(), screens.end(), [&](const QRect& s) { return s.intersects(bounds); }))
+            move(designed);
+        const std::int32_t state = SettingToInteger(
+            ReadSetting(section, "WindowState", static_cast<std::uint8_t>(WindowState())));
+        // Another number has no meaning; minimised, a tool window opened by a button would open as
+        // nothing.
+        if (state >= 0 && state <= 2 && !(state == 1 && IsToolWindow()))
+            SetWindowState(static_cast<TWindowState>(state));
+        SetPosition(TPosition::poDesigned);
+    } catch (const std::exception&) {
+    }
+}
+
+void TzorvikForm::SavePlacement() {
+    if (!FStoreToRegistry)
+        return;
+    const std::string section = Section(FKey);
+    try {
+        WriteSetting(section, "WindowState", static_cast<std::uint8_t>(WindowState()));
+        WriteSetting(section, "Top", std::int32_t{Top()});
+        WriteSetting(section, "Left", std::int32_t{Left()});
+        WriteSetting(section, "Width", std::int32_t{Width()});
+        WriteSetting(section, "Height", std::int32_t{Height()});
+        WriteSetting(section, "Position", static_cast<std::uint8_t>(FPosition));
+    } catch (const std::exception&) {
+    }
+}
+
+void TzorvikFormDeleter::operator()(TzorvikForm* form) const noexcept {
+    try {
+        form->BeforeDestruction();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "Tintwell: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "Tintwell: an unknown error while a window closed\n");
+    }
+    delete form;
+}
+
+} // namespace tintwell
