@@ -23,6 +23,18 @@ QRect CentredIn(const QRect& area, QSize outer) {
             outer.width(), outer.height()};
 }
 
+// Qt's states with the stored one in place of minimised, maximised and full screen; the active
+// flag stays.
+Qt::WindowStates WithState(Qt::WindowStates states, TWindowState state) {
+    states &= ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
+    switch (state) {
+    case TWindowState::wsNormal: break;
+    case TWindowState::wsMinimized: states |= Qt::WindowMinimized; break;
+    case TWindowState::wsMaximized: states |= Qt::WindowMaximized; break;
+    }
+    return states;
+}
+
 } // namespace
 
 TzorvikForm::TzorvikForm(TPlatformServices& platform, QWidget* owner, Qt::WindowFlags flags)
@@ -104,6 +116,10 @@ void TzorvikForm::SetLeft(int left) { move(left, y()); }
 void TzorvikForm::SetTop(int top) { move(x(), top); }
 
 void TzorvikForm::SetWidth(int width) {
+    // As with any property, setting the value it has changes nothing: a restore that found nothing
+    // stored must not turn a client size that was never framed into an outer one.
+    if (width == Width())
+        return;
     const QMargins frame = FrameMargins();
     const QSize outer(width, Height());
     resize(std::max(1, width - frame.left() - frame.right()), height());
@@ -116,6 +132,8 @@ void TzorvikForm::SetWidth(int width) {
 }
 
 void TzorvikForm::SetHeight(int height) {
+    if (height == Height())
+        return;
     const QMargins frame = FrameMargins();
     const QSize outer(Width(), height);
     resize(width(), std::max(1, height - frame.top() - frame.bottom()));
@@ -138,6 +156,8 @@ void TzorvikForm::ApplyPendingOuterSize() {
 }
 
 TWindowState TzorvikForm::WindowState() const {
+    if (FPendingState)
+        return *FPendingState;
     const Qt::WindowStates state = windowState();
     if (state & Qt::WindowMinimized)
         return TWindowState::wsMinimized;
@@ -147,11 +167,26 @@ TWindowState TzorvikForm::WindowState() const {
 }
 
 void TzorvikForm::SetWindowState(TWindowState state) {
-    switch (state) {
-    case TWindowState::wsNormal: setWindowState(Qt::WindowNoState); break;
-    case TWindowState::wsMinimized: setWindowState(Qt::WindowMinimized); break;
-    case TWindowState::wsMaximized: setWindowState(Qt::WindowMaximized); break;
+    // Qt makes the native window for a state change; a window made but never shown reports its
+    // client position as if framed, so a hidden window keeps the state until it maps.
+    if (!isVisible()) {
+        FPendingState = state;
+        return;
     }
+    FPendingState.reset();
+    setWindowState(WithState(windowState(), state));
+}
+
+void TzorvikForm::setVisible(bool visible) {
+    if (visible && !isVisible()) {
+        if (FPlacePending)
+            PlaceByPositionRule();
+        if (const std::optional<TWindowState> state = std::exchange(FPendingState, std::nullopt))
+            setWindowState(WithState(windowState(), *state));
+    }
+    if (!visible)
+        FrameMargins(); // the frame as last seen, for the sizes read while hidden
+    QWidget::setVisible(visible);
 }
 
 void TzorvikForm::SetPosition(TPosition position) {
@@ -189,13 +224,12 @@ bool TzorvikForm::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     switch (event->type()) {
     case QEvent::Show:
-        if (FPlacePending)
-            PlaceByPositionRule();
-        ApplyPendingOuterSize();
-        break;
     case QEvent::Move:
     case QEvent::Resize:
-    case QEvent::WindowStateChange: ApplyPendingOuterSize(); break;
+    case QEvent::WindowStateChange:
+        FrameMargins();
+        ApplyPendingOuterSize();
+        break;
     default: break;
     }
     return handled;

@@ -74,6 +74,10 @@ public:
     TWindowState WindowState() const;
     // A hidden window takes the state when it is next shown.
     void SetWindowState(TWindowState state);
+
+    // Applies a state and a position rule set while hidden just before the window maps, so it
+    // never shows first in the wrong place.
+    void setVisible(bool visible) override;
     TPosition Position() const noexcept { return FPosition; }
     // The rule places the window when it is next shown.
     void SetPosition(TPosition position);
@@ -108,6 +112,7 @@ private:
     bool FPlacePending = false;
     mutable QMargins FFrame;         // the frame as last seen
     std::optional<QSize> FPendingOuter; // an outer size set before the frame was known
+    std::optional<TWindowState> FPendingState; // set while hidden
     bool FConstructed = false;
     bool FDestroying = false;
 };

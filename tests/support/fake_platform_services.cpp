@@ -9,7 +9,8 @@ namespace {
 
 class TFakeRegistryKey : public TRegistryKey {
 public:
-    explicit TFakeRegistryKey(TFakePlatformServices::TKeyValues& values) : FValues(values) {}
+    TFakeRegistryKey(TFakePlatformServices& platform, std::string path, TFakePlatformServices::TKeyValues& values)
+        : FPlatform(platform), FPath(std::move(path)), FValues(values) {}
 
     bool ValueExists(std::string_view name) const override { return FValues.find(name) != FValues.end(); }
     TRegistryValueType ValueType(std::string_view name) const override {
@@ -25,15 +26,9 @@ public:
     std::vector<std::uint8_t> ReadBinary(std::string_view name) const override {
         return Get<std::vector<std::uint8_t>>(name);
     }
-    void WriteText(std::string_view name, std::string_view value) override {
-        FValues.insert_or_assign(std::string(name), std::string(value));
-    }
-    void WriteInteger(std::string_view name, std::int32_t value) override {
-        FValues.insert_or_assign(std::string(name), value);
-    }
-    void WriteBinary(std::string_view name, const std::vector<std::uint8_t>& value) override {
-        FValues.insert_or_assign(std::string(name), value);
-    }
+    void WriteText(std::string_view name, std::string_view value) override { Write(name, std::string(value)); }
+    void WriteInteger(std::string_view name, std::int32_t value) override { Write(name, value); }
+    void WriteBinary(std::string_view name, const std::vector<std::uint8_t>& value) override { Write(name, value); }
 
 private:
     template <typename T> T Get(std::string_view name) const {
@@ -42,6 +37,15 @@ private:
             throw EPlatformError("Invalid data type for '" + std::string(name) + "'");
         return std::get<T>(it->second);
     }
+    void Write(std::string_view name, TFakePlatformServices::TValue value) {
+        if (FPlatform.DuringRegistryWrite)
+            FPlatform.DuringRegistryWrite(name);
+        FPlatform.RegistryWrites.push_back(FPath + "|" + std::string(name));
+        FValues.insert_or_assign(std::string(name), std::move(value));
+    }
+
+    TFakePlatformServices& FPlatform;
+    std::string FPath;
     TFakePlatformServices::TKeyValues& FValues;
 };
 
@@ -63,13 +67,18 @@ void TFakePlatformServices::SetFocus(QWidget& control) { control.setFocus(Qt::Ot
 
 std::unique_ptr<TRegistryKey> TFakePlatformServices::OpenRegistryKey(std::string_view path,
                                                                      TRegistryAccess access) {
+    ++RegistryOpens;
+    if (access == TRegistryAccess::Read && RegistryUnreadable)
+        throw EPlatformError("Cannot read the settings file");
+    if (access == TRegistryAccess::WriteCreate && RegistryUncreatable)
+        return nullptr;
     auto it = Registry.find(path);
     if (it == Registry.end()) {
         if (access == TRegistryAccess::Read)
             return nullptr;
         it = Registry.emplace(std::string(path), TKeyValues{}).first;
     }
-    return std::make_unique<TFakeRegistryKey>(it->second);
+    return std::make_unique<TFakeRegistryKey>(*this, std::string(path), it->second);
 }
 
 std::unique_ptr<TMappedFile> TFakePlatformServices::MapFile(const std::string& fileName) {

@@ -36,7 +36,10 @@ public:
     bool CursorFails = false;
     std::optional<std::string> ChosenFile;
     std::vector<TColor> Palette; // non-empty: a palette-based screen
-    std::map<std::string, TKeyValues, std::less<>> Registry;
+    std::map<std::string, TKeyValues, std::less<>> Registry; // by the path as passed
+    bool RegistryUnreadable = false;  // opening for reading raises, as for a file that cannot be read
+    bool RegistryUncreatable = false; // opening for writing gives no key
+    std::function<void(std::string_view name)> DuringRegistryWrite; // may raise to make a write fail
     std::string Lang;
     std::pair<std::string, std::string> IsoNames{"en", "US"};
     std::uint32_t LocaleId = 0; // not in the fixed table: "C"
@@ -58,6 +61,8 @@ public:
     QWidget* Foreground = nullptr;
     int Dialogs = 0;
     std::vector<bool> BusyHistory; // each SetBusyCursor call, in order
+    int RegistryOpens = 0;
+    std::vector<std::string> RegistryWrites; // "<path>|<name>" of each value written, in order
 
     // ---- hooks that run inside a call, as a modal loop or a repaint would run other events
     std::function<void()> DuringErrorBox;
