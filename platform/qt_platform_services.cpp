@@ -159,7 +159,8 @@ bool TQtPlatformServices::ShellOpen(const std::string& target) {
     return QDesktopServices::openUrl(QUrl(QString::fromStdString(target), QUrl::StrictMode));
 }
 
-std::unique_ptr<TRegistryKey> TQtPlatformServices::OpenRegistryKey(std::string_view path, TRegistryAccess access) {
+std::unique_ptr<TRegistryKey> TQtPlatformServices::OpenRegistryKey(std::string_view path,
+                                                                   TRegistryAccess access) {
     return FUserStore.OpenKey(path, access);
 }
 

@@ -37,7 +37,8 @@ std::string_view TrimBlanks(std::string_view text) noexcept {
 }
 
 std::string Fold(std::string_view name) {
-    const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool ascii =
+        std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) {
         std::string folded(name);
         for (char& c : folded)
@@ -233,7 +234,9 @@ public:
     void WriteText(std::string_view name, std::string_view value) override {
         Write(name, TStoredValue(std::string(value)));
     }
-    void WriteInteger(std::string_view name, std::int32_t value) override { Write(name, TStoredValue(value)); }
+    void WriteInteger(std::string_view name, std::int32_t value) override {
+        Write(name, TStoredValue(value));
+    }
     void WriteBinary(std::string_view name, const std::vector<std::uint8_t>& value) override {
         Write(name, TStoredValue(value));
     }
@@ -245,8 +248,7 @@ private:
         return value ? std::optional<TStoredValue>(*value) : std::nullopt;
     }
 
-    template <class T>
-    T ReadAs(std::string_view name) const {
+    template <class T> T ReadAs(std::string_view name) const {
         std::optional<TStoredValue> value = Lookup(name);
         if (!value || !std::holds_alternative<T>(*value))
             throw EPlatformError(FormatText(ResString("Invalid data type for '%s'"), {name}));
@@ -255,7 +257,8 @@ private:
 
     void Write(std::string_view name, TStoredValue value) {
         if (FSnapshot)
-            throw EPlatformError(FormatText(ResString("The key %s is open for reading only"), {JoinKey(FKey)}));
+            throw EPlatformError(
+                FormatText(ResString("The key %s is open for reading only"), {JoinKey(FKey)}));
         FStore.Modify([&](TUserStoreText& text) { text.Set(FKey, name, std::move(value)); });
     }
 
@@ -283,8 +286,8 @@ std::optional<std::vector<std::string>> SplitKeyPath(std::string_view path) {
     while (true) {
         const std::size_t end = path.find('\\');
         const std::string_view component = path.substr(0, end);
-        if (component.empty() ||
-            std::any_of(component.begin(), component.end(), [](char c) { return IsControl(static_cast<unsigned char>(c)); }))
+        if (component.empty() || std::any_of(component.begin(), component.end(),
+                                             [](char c) { return IsControl(static_cast<unsigned char>(c)); }))
             return std::nullopt;
         components.emplace_back(component);
         if (end == std::string_view::npos)
@@ -450,10 +453,12 @@ TUserStoreText TUserStore::Read() const {
         throw EPlatformError(FormatText(ResString("Cannot read the settings file %s: %s"),
                                         {QuotedPath(FPath), ToStd(file.errorString())}));
     if (file.size() > kLargestStoreFile)
-        throw EPlatformError(FormatText(ResString("The settings file %s is larger than 16 MiB"), {QuotedPath(FPath)}));
+        throw EPlatformError(
+            FormatText(ResString("The settings file %s is larger than 16 MiB"), {QuotedPath(FPath)}));
     const QByteArray bytes = file.read(kLargestStoreFile + 1);
     if (bytes.size() > kLargestStoreFile)
-        throw EPlatformError(FormatText(ResString("The settings file %s is larger than 16 MiB"), {QuotedPath(FPath)}));
+        throw EPlatformError(
+            FormatText(ResString("The settings file %s is larger than 16 MiB"), {QuotedPath(FPath)}));
     if (file.error() != QFileDevice::NoError)
         throw EPlatformError(FormatText(ResString("Cannot read the settings file %s: %s"),
                                         {QuotedPath(FPath), ToStd(file.errorString())}));

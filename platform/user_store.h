@@ -55,9 +55,9 @@ public:
 
 private:
     struct TLine {
-        std::string Raw;         // as read, or as written by Set
-        std::string FoldedKey;   // a [key] line: its components, folded, joined by "\"
-        std::string FoldedName;  // a value line: its name, folded
+        std::string Raw;        // as read, or as written by Set
+        std::string FoldedKey;  // a [key] line: its components, folded, joined by "\"
+        std::string FoldedName; // a value line: its name, folded
         std::optional<TStoredValue> Value;
         bool IsKey = false;
     };

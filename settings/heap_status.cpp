@@ -38,7 +38,9 @@ std::uint32_t THeapStatus::DivideRounded(std::uint32_t bytes, std::uint32_t unit
 
 void THeapStatus::mark() noexcept { FMark = static_cast<std::uint32_t>(AllocatedBytes()); }
 
-std::uint32_t THeapStatus::getB() const noexcept { return static_cast<std::uint32_t>(AllocatedBytes()) - FMark; }
+std::uint32_t THeapStatus::getB() const noexcept {
+    return static_cast<std::uint32_t>(AllocatedBytes()) - FMark;
+}
 
 std::uint32_t THeapStatus::getKb() const noexcept { return DivideRounded(getB(), 1024); }
 

@@ -11,13 +11,9 @@
 namespace tintwell {
 namespace {
 
-template <class... Ts>
-struct TOverloaded : Ts... {
-    using Ts::operator()...;
-};
+template <class... Ts> struct TOverloaded : Ts... { using Ts::operator()...; };
 
-template <class TFloat>
-std::string ShortestText(TFloat value) {
+template <class TFloat> std::string ShortestText(TFloat value) {
     char buffer[64];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
     return error == std::errc() ? std::string(buffer, end) : std::string();
@@ -29,7 +25,8 @@ std::string ShortestText(TFloat value) {
 
 std::int32_t RoundToInteger(double value) {
     const double rounded = std::nearbyint(value); // the default rounding mode: half to even
-    if (!(rounded >= std::numeric_limits<std::int32_t>::min() && rounded <= std::numeric_limits<std::int32_t>::max()))
+    if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
+          rounded <= std::numeric_limits<std::int32_t>::max()))
         OutOfRange(ShortestText(value));
     return static_cast<std::int32_t>(rounded);
 }

@@ -21,8 +21,9 @@ struct TNull {
     bool operator==(const TNull&) const = default;
 };
 
-using TSettingValue = std::variant<std::monostate, std::int16_t, std::int32_t, std::uint8_t, float, double, TCurrency,
-                                   TDateTime, bool, std::string, std::uint16_t, std::uint32_t, std::int64_t, TNull>;
+using TSettingValue =
+    std::variant<std::monostate, std::int16_t, std::int32_t, std::uint8_t, float, double, TCurrency,
+                 TDateTime, bool, std::string, std::uint16_t, std::uint32_t, std::int64_t, TNull>;
 
 // The value as text: numbers in decimal ("." before a fraction, the shortest text that reads back
 // the same), a boolean as "True" or "False", the empty and the null value as "".

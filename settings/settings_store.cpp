@@ -16,8 +16,7 @@ constexpr std::string_view kApplication = "Quelm";
 
 TSettingsModule* gModule = nullptr;
 
-template <class T>
-std::vector<std::uint8_t> LittleEndianBytes(T value) {
+template <class T> std::vector<std::uint8_t> LittleEndianBytes(T value) {
     auto bytes = std::bit_cast<std::array<std::uint8_t, sizeof(T)>>(value);
     if constexpr (std::endian::native == std::endian::big)
         std::reverse(bytes.begin(), bytes.end());
@@ -34,10 +33,7 @@ double DoubleFromLittleEndian(const std::vector<std::uint8_t>& data) {
 
 bool IsBlankOrControl(char c) noexcept { return static_cast<unsigned char>(c) <= ' '; }
 
-template <class... Ts>
-struct TOverloaded : Ts... {
-    using Ts::operator()...;
-};
+template <class... Ts> struct TOverloaded : Ts... { using Ts::operator()...; };
 
 } // namespace
 
@@ -84,7 +80,8 @@ TSettingValue TSettingsStore::ReadSetting(std::string_view section, std::string_
     return TSettingValue();
 }
 
-void TSettingsStore::WriteSetting(std::string_view section, std::string_view name, const TSettingValue& value) {
+void TSettingsStore::WriteSetting(std::string_view section, std::string_view name,
+                                  const TSettingValue& value) {
     const std::lock_guard lock(FLock);
     if (!FOpen || !FHasAccessor)
         return;
@@ -145,7 +142,8 @@ void TSettingsStore::ApplyDateOverrides() {
         }
         return std::nullopt;
     };
-    if (const std::optional<std::string> separator = readText("OrvDateSeparator", std::string(1, formats.DateSeparator))) {
+    if (const std::optional<std::string> separator =
+            readText("OrvDateSeparator", std::string(1, formats.DateSeparator))) {
         // The separator is one byte: a first character of several bytes (UTF-8) cannot be one.
         if (!separator->empty() && static_cast<unsigned char>(separator->front()) < 0x80)
             formats.DateSeparator = separator->front();
@@ -193,7 +191,8 @@ TSettingsModule::~TSettingsModule() {
     FHeapStatus.reset();
 }
 
-TSettingValue ReadSetting(std::string_view section, std::string_view name, const TSettingValue& defaultValue) {
+TSettingValue ReadSetting(std::string_view section, std::string_view name,
+                          const TSettingValue& defaultValue) {
     return gModule ? gModule->Store().ReadSetting(section, name, defaultValue) : defaultValue;
 }
 

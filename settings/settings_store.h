@@ -27,7 +27,8 @@ public:
 
     // The stored value, or defaultValue when the store is closed, the key or the value is missing,
     // or the key cannot be read. Binary data of another length than 8 raises EPlatformError.
-    TSettingValue ReadSetting(std::string_view section, std::string_view name, const TSettingValue& defaultValue);
+    TSettingValue ReadSetting(std::string_view section, std::string_view name,
+                              const TSettingValue& defaultValue);
     // Stores the value, making missing keys. Does nothing when the store is closed or the key can
     // be neither opened nor made; a failure while the value is written raises EPlatformError.
     void WriteSetting(std::string_view section, std::string_view name, const TSettingValue& value);

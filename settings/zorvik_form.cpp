@@ -19,8 +19,8 @@ std::string Section(const std::string& key) {
 }
 
 QRect CentredIn(const QRect& area, QSize outer) {
-    return {area.left() + (area.width() - outer.width()) / 2, area.top() + (area.height() - outer.height()) / 2,
-            outer.width(), outer.height()};
+    return {area.left() + (area.width() - outer.width()) / 2,
+            area.top() + (area.height() - outer.height()) / 2, outer.width(), outer.height()};
 }
 
 // Qt's states with the stored one in place of minimised, maximised and full screen; the active
@@ -86,8 +86,8 @@ QMargins TzorvikForm::FrameMargins() const {
     if (isVisible()) {
         const QRect frame = frameGeometry();
         const QRect client = geometry();
-        const QMargins margins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-                               frame.bottom() - client.bottom());
+        const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                               frame.right() - client.right(), frame.bottom() - client.bottom());
         // Until the window system has framed the window there is no frame to see; keep the last one.
         if (!margins.isNull())
             FFrame = margins;
@@ -248,7 +248,8 @@ void TzorvikForm::LoadPlacement() {
         if (const std::int32_t width = SettingToInteger(ReadSetting(section, "Width", std::int32_t{Width()}));
             width > 0)
             SetWidth(width);
-        if (const std::int32_t height = SettingToInteger(ReadSetting(section, "Height", std::int32_t{Height()}));
+        if (const std::int32_t height =
+                SettingToInteger(ReadSetting(section, "Height", std::int32_t{Height()}));
             height > 0)
             SetHeight(height);
         const QSize screen = FPlatform.PrimaryScreenSize();
@@ -259,11 +260,11 @@ void TzorvikForm::LoadPlacement() {
         // On no screen at all (a monitor unplugged since) the user could not reach the window.
         const QRect bounds(Left(), Top(), Width(), Height());
         const std::vector<QRect> screens = FPlatform.ScreenGeometries();
-        if (!screens.empty() &&
-            std::none_of(screens.begin(), screens.end(), [&](const QRect& s) { return s.intersects(bounds); }))
+        if (!screens.empty() && std::none_of(screens.begin(), screens.end(),
+                                             [&](const QRect& s) { return s.intersects(bounds); }))
             move(designed);
-        const std::int32_t state = SettingToInteger(
-            ReadSetting(section, "WindowState", static_cast<std::uint8_t>(WindowState())));
+        const std::int32_t state =
+            SettingToInteger(ReadSetting(section, "WindowState", static_cast<std::uint8_t>(WindowState())));
         // Another number has no meaning; minimised, a tool window opened by a button would open as
         // nothing.
         if (state >= 0 && state <= 2 && !(state == 1 && IsToolWindow()))

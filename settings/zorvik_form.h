@@ -110,8 +110,8 @@ private:
     std::string FKey;
     TPosition FPosition = TPosition::poDesigned;
     bool FPlacePending = false;
-    mutable QMargins FFrame;         // the frame as last seen
-    std::optional<QSize> FPendingOuter; // an outer size set before the frame was known
+    mutable QMargins FFrame;                   // the frame as last seen
+    std::optional<QSize> FPendingOuter;        // an outer size set before the frame was known
     std::optional<TWindowState> FPendingState; // set while hidden
     bool FConstructed = false;
     bool FDestroying = false;
@@ -123,13 +123,11 @@ struct TzorvikFormDeleter {
     void operator()(TzorvikForm* form) const noexcept;
 };
 
-template <class TForm>
-using TFormPtr = std::unique_ptr<TForm, TzorvikFormDeleter>;
+template <class TForm> using TFormPtr = std::unique_ptr<TForm, TzorvikFormDeleter>;
 
 // Makes the window and finishes its construction. When the creation handler or the restore fails,
 // the window is deleted without BeforeDestruction (it never was whole) and the error goes on.
-template <class TForm, class... TArgs>
-TFormPtr<TForm> CreateForm(TArgs&&... args) {
+template <class TForm, class... TArgs> TFormPtr<TForm> CreateForm(TArgs&&... args) {
     auto form = std::make_unique<TForm>(std::forward<TArgs>(args)...);
     form->AfterConstruction();
     return TFormPtr<TForm>(form.release());

@@ -54,7 +54,8 @@ TEST(QtPlatformServices, RegistryKeysLiveInTheGivenFile) {
     TQtPlatformServices platform(file);
     // The parent exists because its child does; names compare without regard to case.
     ASSERT_NE(platform.OpenRegistryKey("\\SOFTWARE\\zorvik\\Quelm", TRegistryAccess::Read), nullptr);
-    const auto key = platform.OpenRegistryKey("Software\\zorVIK\\Quelm\\Forms\\FRMCOLORPICKER", TRegistryAccess::Read);
+    const auto key =
+        platform.OpenRegistryKey("Software\\zorVIK\\Quelm\\Forms\\FRMCOLORPICKER", TRegistryAccess::Read);
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->ValueType("windowstate"), TRegistryValueType::Text);
     EXPECT_EQ(key->ReadText("WindowState"), "2");

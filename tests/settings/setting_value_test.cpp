@@ -39,7 +39,9 @@ const TextCase kTextCases[] = {
 
 class SettingTextOf : public ::testing::TestWithParam<TextCase> {};
 
-TEST_P(SettingTextOf, IsItsDecimalOrStoredText) { EXPECT_EQ(SettingText(GetParam().value), GetParam().expected); }
+TEST_P(SettingTextOf, IsItsDecimalOrStoredText) {
+    EXPECT_EQ(SettingText(GetParam().value), GetParam().expected);
+}
 
 INSTANTIATE_TEST_SUITE_P(, SettingTextOf, ::testing::ValuesIn(kTextCases),
                          [](const auto& row) { return std::string(row.param.name); });

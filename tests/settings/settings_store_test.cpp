@@ -104,7 +104,8 @@ struct RoundTripCase {
 };
 
 const RoundTripCase kRoundTrips[] = {
-    {"double_becomes_date_time", 1.5, std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0xf8, 0x3f}, TDateTime{1.5}},
+    {"double_becomes_date_time", 1.5, std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0xf8, 0x3f},
+     TDateTime{1.5}},
     {"single_as_double", 0.5f, std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0xe0, 0x3f}, TDateTime{0.5}},
     {"date_time", TDateTime{2.0}, std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0, 0x40}, TDateTime{2.0}},
     {"currency_as_its_amount", TCurrency{10000}, std::vector<std::uint8_t>{0x10, 0x27, 0, 0, 0, 0, 0, 0},
@@ -212,7 +213,8 @@ const OverrideCase kOverrideCases[] = {
     {"empty_format_is_taken", std::nullopt, std::string(""), '.', ""},
     {"multibyte_separator_ignored", std::string("\xc2\xb7"), std::nullopt, '.', "dd.mm.yyyy"},
     {"integer_separator_ignored", std::int32_t{5}, std::nullopt, '.', "dd.mm.yyyy"},
-    {"short_binary_ignored", std::vector<std::uint8_t>{1, 2, 3}, std::vector<std::uint8_t>{1}, '.', "dd.mm.yyyy"},
+    {"short_binary_ignored", std::vector<std::uint8_t>{1, 2, 3}, std::vector<std::uint8_t>{1}, '.',
+     "dd.mm.yyyy"},
     {"date_time_format_ignored", std::nullopt, kEightBytes, '.', "dd.mm.yyyy"},
     {"bad_separator_good_format", std::vector<std::uint8_t>{1}, std::string("yy/mm/dd"), '.', "yy/mm/dd"},
 };

@@ -9,7 +9,8 @@ namespace {
 
 class TFakeRegistryKey : public TRegistryKey {
 public:
-    TFakeRegistryKey(TFakePlatformServices& platform, std::string path, TFakePlatformServices::TKeyValues& values)
+    TFakeRegistryKey(TFakePlatformServices& platform, std::string path,
+                     TFakePlatformServices::TKeyValues& values)
         : FPlatform(platform), FPath(std::move(path)), FValues(values) {}
 
     bool ValueExists(std::string_view name) const override { return FValues.find(name) != FValues.end(); }
@@ -26,9 +27,13 @@ public:
     std::vector<std::uint8_t> ReadBinary(std::string_view name) const override {
         return Get<std::vector<std::uint8_t>>(name);
     }
-    void WriteText(std::string_view name, std::string_view value) override { Write(name, std::string(value)); }
+    void WriteText(std::string_view name, std::string_view value) override {
+        Write(name, std::string(value));
+    }
     void WriteInteger(std::string_view name, std::int32_t value) override { Write(name, value); }
-    void WriteBinary(std::string_view name, const std::vector<std::uint8_t>& value) override { Write(name, value); }
+    void WriteBinary(std::string_view name, const std::vector<std::uint8_t>& value) override {
+        Write(name, value);
+    }
 
 private:
     template <typename T> T Get(std::string_view name) const {

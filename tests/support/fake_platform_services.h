@@ -35,7 +35,7 @@ public:
     QPoint Cursor{0, 0};
     bool CursorFails = false;
     std::optional<std::string> ChosenFile;
-    std::vector<TColor> Palette; // non-empty: a palette-based screen
+    std::vector<TColor> Palette;                             // non-empty: a palette-based screen
     std::map<std::string, TKeyValues, std::less<>> Registry; // by the path as passed
     bool RegistryUnreadable = false;  // opening for reading raises, as for a file that cannot be read
     bool RegistryUncreatable = false; // opening for writing gives no key
