@@ -19,15 +19,23 @@ template <class TFloat> std::string ShortestText(TFloat value) {
     return error == std::errc() ? std::string(buffer, end) : std::string();
 }
 
+// The message StrToInt gives, so that a number out of range reads like a text that is no number.
 [[noreturn]] void OutOfRange(const std::string& text) {
-    throw EConvertError(FormatText(ResString("'%s' is not a valid integer value"), {text}));
+    std::string quoted = "'";
+    quoted += text;
+    quoted += '\'';
+    throw EConvertError(FormatText(ResString("%s is not a valid integer value"), {quoted}));
 }
 
 std::int32_t RoundToInteger(double value) {
     const double rounded = std::nearbyint(value); // the default rounding mode: half to even
     if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
-          rounded <= std::numeric_limits<std::int32_t>::max()))
-        OutOfRange(ShortestText(value));
+          rounded <= std::numeric_limits<std::int32_t>::max())) {
+        char digits[400]; // the largest double has 309 digits before the point
+        const auto [end, error] =
+            std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed);
+        OutOfRange(error == std::errc() ? std::string(digits, end) : ShortestText(value));
+    }
     return static_cast<std::int32_t>(rounded);
 }
 

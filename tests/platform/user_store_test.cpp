@@ -30,8 +30,10 @@ const ReadCase kReadCases[] = {
     {"text", "[Software\\zorVIK\\Quelm]\n\"A\"=\"x y\"\n", "A", TStoredValue(std::string("x y"))},
     {"escapes", "[Software\\zorVIK\\Quelm]\n\"A\"=\"\\\\ \\\" \\n\\r\\t\\x01\\x7F\"\n", "A",
      TStoredValue(std::string("\\ \" \n\r\t\x01\x7f"))},
-    {"utf8_as_it_stands", "[Software\\zorVIK\\Quelm]\n\"A\"=\"\xc2\xb7\"\n", "A", TStoredValue(std::string("\xc2\xb7"))},
-    {"negative_dword", "[Software\\zorVIK\\Quelm]\n\"Left\"=dword:-300\n", "Left", TStoredValue(std::int32_t{-300})},
+    {"utf8_as_it_stands", "[Software\\zorVIK\\Quelm]\n\"A\"=\"\xc2\xb7\"\n", "A",
+     TStoredValue(std::string("\xc2\xb7"))},
+    {"negative_dword", "[Software\\zorVIK\\Quelm]\n\"Left\"=dword:-300\n", "Left",
+     TStoredValue(std::int32_t{-300})},
     {"smallest_dword", "[Software\\zorVIK\\Quelm]\n\"A\"=dword:-2147483648\n", "A",
      TStoredValue(std::int32_t{-2147483647 - 1})},
     {"dword_too_large", "[Software\\zorVIK\\Quelm]\n\"A\"=dword:2147483648\n", "A", std::nullopt},
@@ -44,11 +46,14 @@ const ReadCase kReadCases[] = {
      TStoredValue(std::string("-"))},
     {"unicode_names_without_case", "[Software\\zorVIK\\Quelm]\n\"\xc3\x84rger\"=\"1\"\n", "\xc3\xa4RGER",
      TStoredValue(std::string("1"))},
-    {"last_line_counts", "[Software\\zorVIK\\Quelm]\n\"A\"=\"1\"\n[Other]\n[software\\zorvik\\quelm]\n\"a\"=\"2\"\n", "A",
+    {"last_line_counts",
+     "[Software\\zorVIK\\Quelm]\n\"A\"=\"1\"\n[Other]\n[software\\zorvik\\quelm]\n\"a\"=\"2\"\n", "A",
      TStoredValue(std::string("2"))},
     {"crlf_lines", "[Software\\zorVIK\\Quelm]\r\n\"A\"=dword:5\r\n", "A", TStoredValue(std::int32_t{5})},
-    {"blanks_around", "  [Software\\zorVIK\\Quelm]  \n  \"A\" = \"b\"  \n", "A", TStoredValue(std::string("b"))},
-    {"leading_backslash_in_key", "[\\Software\\zorVIK\\Quelm]\n\"A\"=\"b\"\n", "A", TStoredValue(std::string("b"))},
+    {"blanks_around", "  [Software\\zorVIK\\Quelm]  \n  \"A\" = \"b\"  \n", "A",
+     TStoredValue(std::string("b"))},
+    {"leading_backslash_in_key", "[\\Software\\zorVIK\\Quelm]\n\"A\"=\"b\"\n", "A",
+     TStoredValue(std::string("b"))},
     {"bad_escape_not_understood", "[Software\\zorVIK\\Quelm]\n\"A\"=\"C:\\path\"\n", "A", std::nullopt},
     {"unterminated_text", "[Software\\zorVIK\\Quelm]\n\"A\"=\"abc\n", "A", std::nullopt},
     {"text_then_rubbish", "[Software\\zorVIK\\Quelm]\n\"A\"=\"abc\" x\n", "A", std::nullopt},
@@ -104,7 +109,9 @@ const SplitCase kSplitCases[] = {
 
 class KeyPathSplit : public ::testing::TestWithParam<SplitCase> {};
 
-TEST_P(KeyPathSplit, GivesComponentsOrNothing) { EXPECT_EQ(SplitKeyPath(GetParam().path), GetParam().expected); }
+TEST_P(KeyPathSplit, GivesComponentsOrNothing) {
+    EXPECT_EQ(SplitKeyPath(GetParam().path), GetParam().expected);
+}
 
 INSTANTIATE_TEST_SUITE_P(, KeyPathSplit, ::testing::ValuesIn(kSplitCases),
                          [](const auto& row) { return std::string(row.param.name); });
@@ -177,7 +184,8 @@ TEST_F(UserStoreFile, ADamagedFileKeepsItsLinesThroughAWrite) {
     EXPECT_FALSE(reader->ValueExists("Left"));
     FStore.OpenKey("Software\\zorVIK\\Quelm", TRegistryAccess::WriteCreate)->WriteInteger("Left", 5);
     const std::string after = test::ReadWholeFile(Path());
-    EXPECT_EQ(after, rubbish + "[Software\\zorVIK\\Quelm]\n\"Top\"=dword:12\n\"Left\"=dword:5\n\"Left\"=dword:zz\n")
+    EXPECT_EQ(after,
+              rubbish + "[Software\\zorVIK\\Quelm]\n\"Top\"=dword:12\n\"Left\"=dword:5\n\"Left\"=dword:zz\n")
         << "the new line follows the key's last value; the line it could not read stays";
 }
 
@@ -190,14 +198,16 @@ TEST_F(UserStoreFile, FilesLargerThan16MiBAreRefusedAndLeftAlone) {
     } catch (const EPlatformError& e) {
         EXPECT_EQ(e.Message(), "The settings file \"" + Path() + "\" is larger than 16 MiB");
     }
-    EXPECT_THROW(FStore.OpenKey("Software", TRegistryAccess::WriteCreate)->WriteInteger("A", 1), EPlatformError);
+    EXPECT_THROW(FStore.OpenKey("Software", TRegistryAccess::WriteCreate)->WriteInteger("A", 1),
+                 EPlatformError);
     EXPECT_EQ(std::filesystem::file_size(Path()), big.size());
 }
 
 TEST_F(UserStoreFile, AFileThatCannotBeReadRaisesOnReadAndWrite) {
     std::filesystem::create_directories(Path()); // a folder where the file should be
     EXPECT_THROW(FStore.OpenKey("Software", TRegistryAccess::Read), EPlatformError);
-    EXPECT_THROW(FStore.OpenKey("Software", TRegistryAccess::WriteCreate)->WriteInteger("A", 1), EPlatformError);
+    EXPECT_THROW(FStore.OpenKey("Software", TRegistryAccess::WriteCreate)->WriteInteger("A", 1),
+                 EPlatformError);
 }
 
 TEST_F(UserStoreFile, KeysWithEmptyOrControlNamesCannotBeOpened) {
@@ -274,7 +284,8 @@ TEST_F(UserStoreFile, ACrashBeforeTheRenameLeavesTheOldFileWhole) {
     EXPECT_TRUE(std::filesystem::exists(Path() + ".lock")) << "the dead writer's lock is still there";
     const auto started = std::chrono::steady_clock::now();
     FStore.OpenKey("Software\\zorVIK\\Quelm\\Race", TRegistryAccess::WriteCreate)->WriteInteger("next", 8);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5)) << "a dead owner's lock is stale";
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5))
+        << "a dead owner's lock is stale";
     const auto key = FStore.OpenKey("Software\\zorVIK\\Quelm\\Race", TRegistryAccess::Read);
     EXPECT_EQ(key->ReadInteger("kept"), 7);
     EXPECT_EQ(key->ReadInteger("next"), 8);

@@ -87,6 +87,15 @@ TEST_P(SettingToIntegerOf, ReadsOrRaises) {
     }
 }
 
+TEST(SettingToInteger, OutOfRangeReadsLikeATextThatIsNoNumber) {
+    try {
+        SettingToInteger(1e10);
+        ADD_FAILURE() << "no error";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "'10000000000' is not a valid integer value");
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(, SettingToIntegerOf, ::testing::ValuesIn(kIntegerCases),
                          [](const auto& row) { return std::string(row.param.name); });
 
