@@ -121,6 +121,8 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
         environment.insert("LANG", FLang);
+        // The program's settings go to a folder of the test's, never to the user's.
+        environment.insert("XDG_CONFIG_HOME", FConfig.path());
         FProgram.setProcessEnvironment(environment);
         FProgram.setProcessChannelMode(QProcess::ForwardedChannels);
         FProgram.start();
@@ -168,6 +170,7 @@ protected:
 
     QString FProgramPath = gProgram;
     QString FLang = "C.UTF-8"; // English, whatever the machine says
+    QTemporaryDir FConfig;
     QProcess FProgram;
     unsigned long FWindow = 0;
     QRect FClient;

@@ -6,6 +6,9 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QThread>
+#include <cstdlib>
+#include <cstring>
+#include <xcb/xcb.h>
 
 namespace tintwell::test {
 
@@ -92,6 +95,36 @@ QRect WindowGeometry(unsigned long window) {
             h = value.toInt();
     }
     return {x, y, w, h};
+}
+
+bool CloseWindow(unsigned long window) {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    const auto intern = [connection](const char* name) -> xcb_atom_t {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr);
+        const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(reply);
+        return atom;
+    };
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = static_cast<xcb_window_t>(window);
+    message.type = intern("WM_PROTOCOLS");
+    message.data.data32[0] = intern("WM_DELETE_WINDOW");
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    const xcb_void_cookie_t sent = xcb_send_event_checked(
+        connection, 0, message.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+    xcb_generic_error_t* error = xcb_request_check(connection, sent);
+    const bool ok = error == nullptr && message.type != XCB_ATOM_NONE;
+    std::free(error);
+    xcb_disconnect(connection);
+    return ok;
 }
 
 QImage GrabScreen() {

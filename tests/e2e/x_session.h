@@ -49,6 +49,10 @@ bool WaitUntilGone(const QString& title, std::chrono::milliseconds timeout);
 // The window's client area on the screen (there is no window manager, so no frame).
 QRect WindowGeometry(unsigned long window);
 
+// Asks the window to close as a window manager's close button does (a WM_DELETE_WINDOW message);
+// whether the message went out.
+bool CloseWindow(unsigned long window);
+
 // The whole screen as the X server shows it now.
 QImage GrabScreen();
 
