@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Builds the loaders' and the catalogue reader's libFuzzer targets with clang (address and undefined sanitizers) and runs each
+# Builds the loaders', the catalogue reader's and the settings file reader's libFuzzer targets with clang (address and undefined sanitizers) and runs each
 # for the given number of seconds (default 10), starting from seeds made by the fixture builders.
 # Inputs that crash are left in build-fuzz/findings/<loader>/; the corpus grows in build-fuzz/corpus.
-#   scripts/fuzz.sh [SECONDS] [TARGET...]      targets: bmp ico metafile jpeg tiff mo
+#   scripts/fuzz.sh [SECONDS] [TARGET...]      targets: bmp ico metafile jpeg tiff mo user_store
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-10}
 shift || true
 loaders=("$@")
-((${#loaders[@]})) || loaders=(bmp ico metafile jpeg tiff mo)
+((${#loaders[@]})) || loaders=(bmp ico metafile jpeg tiff mo user_store)
 build=$root/build-fuzz
 "$root/scripts/deps.sh"
 
@@ -24,6 +24,13 @@ for po in "$root"/locale/*.po; do
   msgfmt --endianness=little -o "$build/seeds/mo/$name-little.mo" "$po"
   msgfmt --endianness=big -o "$build/seeds/mo/$name-big.mo" "$po"
 done
+# The settings file reader starts from a file as the program writes it and one edited by hand.
+mkdir -p "$build/seeds/user_store"
+printf '%s\n' '; Tintwell settings.' '[Software\zorVIK\Quelm\Forms\frmColorPicker]' '"WindowState"="0"' \
+  '"Top"=dword:114' '"Left"=dword:-300' '"Width"=dword:226' '"Height"=dword:387' '"Position"="0"' \
+  >"$build/seeds/user_store/written.conf"
+printf '%s\r\n' '# mine' '  [software\ZORVIK\quelm]  ' '"OrvDateSeparator" = "-\x2f"' '"OrvShortDateFormat"="yyyy-mm-dd"' \
+  '"Blob"=hex:00,00,00,00,00,00,f8,3f' 'stray text' '"Bad"="C:\path"' >"$build/seeds/user_store/edited.conf"
 
 status=0
 export LSAN_OPTIONS=suppressions=$root/fuzz/lsan.supp:print_suppressions=0
