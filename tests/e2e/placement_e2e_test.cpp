@@ -119,7 +119,8 @@ TEST_P(PlacementOnX, AWindowComesBackWhereItWasLeft) {
 
     XDoTool({"windowsize", QString::number(window), "350", "260"});
     XDoTool({"windowmove", QString::number(window), "420", "310"});
-    const QRect left = WaitForGeometry(window, [&](const QRect& g) { return g.size() == QSize(350, 260) && g != designed; });
+    const QRect left =
+        WaitForGeometry(window, [&](const QRect& g) { return g.size() == QSize(350, 260) && g != designed; });
     ASSERT_EQ(left.size(), QSize(350, 260));
     ASSERT_EQ(Close(window), 0);
     const std::map<QString, int> first = StoredPlacement(StoreFile());

@@ -157,6 +157,56 @@ TEST(UserStoreText, EveryByteOfATextRoundTrips) {
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 2) << "one key line and one value line";
 }
 
+// Sets or clears an environment variable for one scope.
+class EnvironmentScope {
+public:
+    EnvironmentScope(const char* name, const char* value) : FName(name) {
+        if (const char* old = std::getenv(name))
+            FOld = old;
+        if (value != nullptr)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~EnvironmentScope() {
+        if (FOld)
+            setenv(FName, FOld->c_str(), 1);
+        else
+            unsetenv(FName);
+    }
+    EnvironmentScope(const EnvironmentScope&) = delete;
+    EnvironmentScope& operator=(const EnvironmentScope&) = delete;
+
+private:
+    const char* FName;
+    std::optional<std::string> FOld;
+};
+
+struct PathCase {
+    const char* name;
+    const char* configHome;
+    std::string_view expected;
+};
+
+const PathCase kPathCases[] = {
+    {"config_home", "/x/conf", "/x/conf/tintwell/settings.conf"},
+    {"config_home_with_slash", "/x/conf/", "/x/conf/tintwell/settings.conf"},
+    {"relative_config_home_ignored", "conf", "/home/someone/.config/tintwell/settings.conf"},
+    {"empty_config_home_ignored", "", "/home/someone/.config/tintwell/settings.conf"},
+    {"no_config_home", nullptr, "/home/someone/.config/tintwell/settings.conf"},
+};
+
+class DefaultStorePath : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(DefaultStorePath, FollowsTheBaseDirectoryRules) {
+    const EnvironmentScope home("HOME", "/home/someone");
+    const EnvironmentScope configHome("XDG_CONFIG_HOME", GetParam().configHome);
+    EXPECT_EQ(DefaultUserStorePath(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(, DefaultStorePath, ::testing::ValuesIn(kPathCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 class UserStoreFile : public ::testing::Test {
 protected:
     std::string Path() const { return FDir.Path("config/tintwell/settings.conf"); }
