@@ -218,8 +218,11 @@ std::string ToStd(const QString& text) { return text.toStdString(); }
 // writing reads afresh at every call and changes the file at every write.
 class TUserStoreKey : public TRegistryKey {
 public:
-    TUserStoreKey(TUserStore& store, std::vector<std::string> key, std::optional<TUserStoreText> snapshot)
-        : FStore(store), FKey(std::move(key)), FSnapshot(std::move(snapshot)) {}
+    // A key for writing.
+    TUserStoreKey(TUserStore& store, std::vector<std::string> key) : FStore(store), FKey(std::move(key)) {}
+    // A key for reading, over the file as it is now.
+    TUserStoreKey(TUserStore& store, std::vector<std::string> key, TUserStoreText snapshot)
+        : FStore(store), FKey(std::move(key)), FReadOnly(true), FSnapshot(std::move(snapshot)) {}
 
     bool ValueExists(std::string_view name) const override { return Lookup(name).has_value(); }
     TRegistryValueType ValueType(std::string_view name) const override {
@@ -243,8 +246,8 @@ public:
 
 private:
     std::optional<TStoredValue> Lookup(std::string_view name) const {
-        const TUserStoreText fresh = FSnapshot ? TUserStoreText() : FStore.Read();
-        const TStoredValue* value = (FSnapshot ? *FSnapshot : fresh).Find(FKey, name);
+        const TUserStoreText fresh = FReadOnly ? TUserStoreText() : FStore.Read();
+        const TStoredValue* value = (FReadOnly ? FSnapshot : fresh).Find(FKey, name);
         return value ? std::optional<TStoredValue>(*value) : std::nullopt;
     }
 
@@ -256,7 +259,7 @@ private:
     }
 
     void Write(std::string_view name, TStoredValue value) {
-        if (FSnapshot)
+        if (FReadOnly)
             throw EPlatformError(
                 FormatText(ResString("The key %s is open for reading only"), {JoinKey(FKey)}));
         FStore.Modify([&](TUserStoreText& text) { text.Set(FKey, name, std::move(value)); });
@@ -264,7 +267,8 @@ private:
 
     TUserStore& FStore;
     std::vector<std::string> FKey;
-    std::optional<TUserStoreText> FSnapshot;
+    bool FReadOnly = false;
+    TUserStoreText FSnapshot;
 };
 
 } // namespace
@@ -390,9 +394,11 @@ void TUserStoreText::Set(const std::vector<std::string>& key, std::string_view n
     if (!FLines.empty() && !TrimBlanks(FLines.back().Raw).empty())
         FLines.push_back(TLine{});
     TLine keyLine;
-    keyLine.Raw = "[";
-    keyLine.Raw += JoinKey(key);
-    keyLine.Raw += ']';
+    const std::string path = JoinKey(key);
+    keyLine.Raw.reserve(path.size() + 2);
+    keyLine.Raw.push_back('[');
+    keyLine.Raw.append(path);
+    keyLine.Raw.push_back(']');
     keyLine.IsKey = true;
     keyLine.FoldedKey = foldedKey;
     FLines.push_back(std::move(keyLine));
@@ -500,7 +506,7 @@ std::unique_ptr<TRegistryKey> TUserStore::OpenKey(std::string_view path, TRegist
     if (!key)
         return nullptr;
     if (access == TRegistryAccess::WriteCreate)
-        return std::make_unique<TUserStoreKey>(*this, std::move(*key), std::nullopt);
+        return std::make_unique<TUserStoreKey>(*this, std::move(*key));
     TUserStoreText snapshot = Read();
     if (!snapshot.KeyExists(*key))
         return nullptr;

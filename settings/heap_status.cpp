@@ -11,7 +11,9 @@
 #endif
 
 #ifdef TINTWELL_ASAN
-#include <sanitizer/allocator_interface.h>
+#include <cstddef>
+// The sanitizer runtime's own count (sanitizer/allocator_interface.h, which GCC does not ship).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace tintwell {

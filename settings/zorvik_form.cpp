@@ -1,8 +1,6 @@
 #include "settings/zorvik_form.h"
 
 #include <QEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -99,14 +97,14 @@ int TzorvikForm::Left() const { return x(); }
 int TzorvikForm::Top() const { return y(); }
 
 int TzorvikForm::Width() const {
-    if (FPendingOuter)
+    if (PendingOuterHolds())
         return FPendingOuter->width();
     const QMargins frame = FrameMargins();
     return width() + frame.left() + frame.right();
 }
 
 int TzorvikForm::Height() const {
-    if (FPendingOuter)
+    if (PendingOuterHolds())
         return FPendingOuter->height();
     const QMargins frame = FrameMargins();
     return height() + frame.top() + frame.bottom();
@@ -115,44 +113,41 @@ int TzorvikForm::Height() const {
 void TzorvikForm::SetLeft(int left) { move(left, y()); }
 void TzorvikForm::SetTop(int top) { move(x(), top); }
 
+// As with any property, setting the value it has changes nothing: a restore that found nothing
+// stored must not turn a client size that was never framed into an outer one.
 void TzorvikForm::SetWidth(int width) {
-    // As with any property, setting the value it has changes nothing: a restore that found nothing
-    // stored must not turn a client size that was never framed into an outer one.
-    if (width == Width())
-        return;
-    const QMargins frame = FrameMargins();
-    const QSize outer(width, Height());
-    resize(std::max(1, width - frame.left() - frame.right()), height());
-    // Qt sizes the client area; the outer size is right only once the frame is known. A frame seen
-    // before counts as known, so a window that was shown is sized at once.
-    if (frame.isNull())
-        FPendingOuter = outer;
-    else
-        FPendingOuter.reset();
+    if (width != Width())
+        SetOuterSize({width, Height()});
 }
 
 void TzorvikForm::SetHeight(int height) {
-    if (height == Height())
-        return;
+    if (height != Height())
+        SetOuterSize({Width(), height});
+}
+
+void TzorvikForm::SetOuterSize(QSize outer) {
     const QMargins frame = FrameMargins();
-    const QSize outer(Width(), height);
-    resize(width(), std::max(1, height - frame.top() - frame.bottom()));
-    if (frame.isNull())
+    resize(std::max(1, outer.width() - frame.left() - frame.right()),
+           std::max(1, outer.height() - frame.top() - frame.bottom()));
+    // Qt sizes the client area; the outer size is right only once the frame is known. A frame seen
+    // before counts as known, so a window that was shown is sized at once.
+    if (frame.isNull()) {
         FPendingOuter = outer;
-    else
+        FPendingClient = size();
+    } else {
         FPendingOuter.reset();
+    }
 }
 
 void TzorvikForm::ApplyPendingOuterSize() {
-    if (!FPendingOuter)
+    if (!PendingOuterHolds()) {
+        FPendingOuter.reset();
         return;
-    const QMargins frame = FrameMargins();
-    if (frame.isNull())
+    }
+    if (FrameMargins().isNull())
         return;
-    const QSize outer = *FPendingOuter;
-    FPendingOuter.reset();
-    resize(std::max(1, outer.width() - frame.left() - frame.right()),
-           std::max(1, outer.height() - frame.top() - frame.bottom()));
+    const QSize outer = *std::exchange(FPendingOuter, std::nullopt);
+    SetOuterSize(outer);
 }
 
 TWindowState TzorvikForm::WindowState() const {

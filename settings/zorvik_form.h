@@ -101,6 +101,10 @@ protected:
 private:
     QMargins FrameMargins() const;
     void ApplyPendingOuterSize();
+    // Whether the outer size set before the frame was known still stands: the client size has
+    // not changed since (a resize by the user or the program replaces it).
+    bool PendingOuterHolds() const { return FPendingOuter && size() == FPendingClient; }
+    void SetOuterSize(QSize outer);
     void PlaceByPositionRule();
     bool IsToolWindow() const noexcept { return windowType() == Qt::Tool; }
 
@@ -111,7 +115,8 @@ private:
     TPosition FPosition = TPosition::poDesigned;
     bool FPlacePending = false;
     mutable QMargins FFrame;                   // the frame as last seen
-    std::optional<QSize> FPendingOuter;        // an outer size set before the frame was known
+    std::optional<QSize> FPendingOuter;        // an outer size set before the frame was known...
+    QSize FPendingClient;                      // ...and the client size set for it
     std::optional<TWindowState> FPendingState; // set while hidden
     bool FConstructed = false;
     bool FDestroying = false;

@@ -356,6 +356,25 @@ TEST_F(ZorvikForm, AFramedWindowDoesNotGrowFromRunToRun) {
     }
 }
 
+TEST_F(ZorvikForm, ARestoredSizeIsTheOuterOneOnceFramed) {
+    Store("Width", std::int32_t{400});
+    Store("Height", std::int32_t{300});
+    const TFormPtr<TTestForm> framed = Make();
+    framed->show();
+    QApplication::processEvents();
+    EXPECT_EQ(framed->size(), QSize(396, 296)) << "the client inside the offscreen platform's frame";
+    EXPECT_EQ(QSize(framed->Width(), framed->Height()), QSize(400, 300));
+
+    // Resized by the program before it shows: the new size rules, not the restored one.
+    const TFormPtr<TTestForm> resized = Make();
+    resized->resize(500, 250);
+    EXPECT_EQ(resized->Width(), 500);
+    resized->show();
+    QApplication::processEvents();
+    EXPECT_EQ(resized->size(), QSize(500, 250));
+    EXPECT_EQ(QSize(resized->Width(), resized->Height()), QSize(504, 254));
+}
+
 // The real store: the file keeps the placement between two windows, and a negative left stays a
 // signed integer in it.
 TEST(ZorvikFormOnTheRealStore, KeepsItsPlacementInTheFile) {
