@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <memory>
+#include <optional>
 
 #include "platform/qt_platform_services.h"
 #include "settings/settings_store.h"
@@ -398,6 +399,36 @@ TEST(ZorvikFormOnTheRealStore, KeepsItsPlacementInTheFile) {
         << text;
     const TFormPtr<TTestForm> again = CreateForm<TTestForm>(platform, log, TTestForm::TOptions{});
     EXPECT_EQ(Bounds(*again), QRect(-300, 40, 400, 300));
+}
+
+// A damaged settings file: start-up and the window go on with their defaults, and the next write
+// keeps the file's other lines.
+TEST(ZorvikFormOnTheRealStore, ADamagedFileGivesDefaultsAndKeepsItsLines) {
+    const test::TempDir dir;
+    const std::string damaged = std::string("\x00\x01\xfe garbage\n", 12) +
+                                "[Software\\zorVIK\\Quelm]\n\"OrvDateSeparator\"=hex:01,02,03\n"
+                                "[Software\\zorVIK\\Quelm\\Forms\\frmColorPicker]\n\"Top\"=high\n"
+                                "\"Left\"=dword:12x\nmy own note\n";
+    const std::string file = dir.WriteText("tintwell/settings.conf", damaged);
+    TQtPlatformServices platform(file);
+    std::optional<TSettingsModule> module;
+    ASSERT_NO_THROW(module.emplace(platform));
+    std::vector<std::string> log;
+    TFormPtr<TTestForm> form = CreateForm<TTestForm>(platform, log, TTestForm::TOptions{});
+    EXPECT_EQ(Bounds(*form), kDesigned) << "nothing readable was stored";
+    form.reset();
+    const std::string after = test::ReadWholeFile(file);
+    // Every line of the damaged file is still there, in its order; the new values joined them.
+    std::size_t from = 0;
+    for (std::size_t begin = 0; begin < damaged.size();) {
+        const std::size_t end = damaged.find('\n', begin) + 1;
+        const std::string line = damaged.substr(begin, end - begin);
+        const std::size_t at = after.find(line, from);
+        EXPECT_NE(at, std::string::npos) << "lost or moved: " << line << "\nin:\n" << after;
+        from = at == std::string::npos ? from : at + line.size();
+        begin = end;
+    }
+    EXPECT_NE(after.find("\"Left\"=dword:192\n"), std::string::npos) << after;
 }
 
 } // namespace
