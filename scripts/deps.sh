@@ -4,7 +4,7 @@
 set -euo pipefail
 
 TINTWELL_PACKAGES=(
-  cmake make g++ libgtest-dev libbenchmark-dev          # build and unit tests
+  cmake make g++ pkgconf libgtest-dev libbenchmark-dev  # build and unit tests
   qt6-base-dev libjpeg62-turbo-dev libtiff-dev zlib1g-dev  # the program's libraries
   clang libclang-rt-14-dev                              # libFuzzer for the loaders' fuzz targets
   clang-format                                          # the layout check of the test command
