@@ -78,20 +78,26 @@ class TPlatformServices {
 public:
     virtual ~TPlatformServices() = default;
 
-    // Screen capture: an area of the whole screen, unclipped (parts outside every screen are
-    // black). A null image when there is no screen to copy from; the capture is then skipped.
-    virtual QImage GrabScreen(const QRect& area) = 0;
+    // Screen capture, in device pixels (the screen's own, whatever Qt's scale): the area of the
+    // whole desktop copied into `into`, which becomes Format_RGB32 of the area's size (its buffer is
+    // reused when it already is and is not shared); parts outside every screen are black. False,
+    // with `into` unchanged, when there is no screen to copy from; the capture is then skipped.
+    virtual bool GrabScreen(const QRect& area, QImage& into) = 0;
     // Whether the screen works through a palette, and that palette (entries 0 to 255).
     virtual bool IsPaletteBasedScreen() const = 0;
     virtual std::vector<TColor> SystemPalette() const = 0;
     // A window area as it is displayed, drawn into an image of its size.
     virtual QImage RenderWidget(QWidget& widget) = 0;
 
-    // The pointer in screen coordinates; raises EPlatformError when it cannot be had.
+    // The pointer in screen coordinates, in device pixels like GrabScreen; raises EPlatformError
+    // when it cannot be had.
     virtual QPoint CursorPos() const = 0;
     virtual void BringToForeground(QWidget& window) = 0;
     virtual void SetFocus(QWidget& control) = 0;
+    // The primary screen's size in the coordinates of window positions (logical pixels), and in
+    // device pixels, as GrabScreen and CursorPos count them.
     virtual QSize PrimaryScreenSize() const = 0;
+    virtual QSize PrimaryScreenPixels() const = 0;
     // Every screen of the desktop, in the coordinates that window positions use.
     virtual std::vector<QRect> ScreenGeometries() const = 0;
 

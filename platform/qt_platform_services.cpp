@@ -64,13 +64,33 @@ TColor ToTColor(const QColor& colour) { return RGB(colour.red(), colour.green(),
 
 } // namespace
 
-QImage TQtPlatformServices::GrabScreen(const QRect& area) {
+TX11Screen* TQtPlatformServices::X11Screen() const {
+    if (!FX11ScreenTried) {
+        FX11ScreenTried = true;
+        FX11Screen = TX11Screen::ForApplication();
+    }
+    return FX11Screen.get();
+}
+
+bool TQtPlatformServices::GrabScreen(const QRect& area, QImage& into) {
+    if (TX11Screen* x11 = X11Screen())
+        return x11->Read(area, into);
+    // Elsewhere Qt's grab, in logical pixels, brought to the size asked for.
     QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
-        return {};
+        return false;
+    const qreal ratio = screen->devicePixelRatio();
+    const QRect logical(QPoint(qFloor(area.x() / ratio), qFloor(area.y() / ratio)),
+                        QSize(qCeil(area.width() / ratio), qCeil(area.height() / ratio)));
     // Window 0 is the root window: the whole virtual desktop, so areas that reach past one
     // monitor still come back at their full size.
-    return screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+    const QImage grabbed =
+        screen->grabWindow(0, logical.x(), logical.y(), logical.width(), logical.height()).toImage();
+    if (grabbed.isNull())
+        return false;
+    into = grabbed.scaled(area.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
+               .convertToFormat(QImage::Format_RGB32);
+    return true;
 }
 
 bool TQtPlatformServices::IsPaletteBasedScreen() const { return DisplayBitsPerPixel() <= 8; }
@@ -84,9 +104,18 @@ std::vector<TColor> TQtPlatformServices::SystemPalette() const {
 QImage TQtPlatformServices::RenderWidget(QWidget& widget) { return widget.grab().toImage(); }
 
 QPoint TQtPlatformServices::CursorPos() const {
-    if (QGuiApplication::primaryScreen() == nullptr)
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary == nullptr)
         throw EPlatformError(ResString("The pointer position is not available: there is no screen"));
-    return QCursor::pos();
+    if (TX11Screen* x11 = X11Screen()) {
+        if (const std::optional<QPoint> pointer = x11->Pointer())
+            return *pointer;
+        throw EPlatformError(ResString("The pointer position is not available: the display does not answer"));
+    }
+    const QPoint logical = QCursor::pos();
+    const QScreen* screen = QGuiApplication::screenAt(logical);
+    const qreal ratio = (screen != nullptr ? screen : primary)->devicePixelRatio();
+    return {qRound(logical.x() * ratio), qRound(logical.y() * ratio)};
 }
 
 void TQtPlatformServices::BringToForeground(QWidget& window) {
@@ -99,6 +128,13 @@ void TQtPlatformServices::SetFocus(QWidget& control) { control.setFocus(Qt::Othe
 QSize TQtPlatformServices::PrimaryScreenSize() const {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->geometry().size() : QSize();
+}
+
+QSize TQtPlatformServices::PrimaryScreenPixels() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return {};
+    return (QSizeF(screen->geometry().size()) * screen->devicePixelRatio()).toSize();
 }
 
 std::vector<QRect> TQtPlatformServices::ScreenGeometries() const {

@@ -2,6 +2,7 @@
 
 #include "platform/platform_services.h"
 #include "platform/user_store.h"
+#include "platform/x11_screen.h"
 
 namespace tintwell {
 
@@ -13,7 +14,7 @@ public:
     explicit TQtPlatformServices(std::string userStorePath) : FUserStore(std::move(userStorePath)) {}
     TUserStore& UserStore() noexcept { return FUserStore; }
 
-    QImage GrabScreen(const QRect& area) override;
+    bool GrabScreen(const QRect& area, QImage& into) override;
     bool IsPaletteBasedScreen() const override;
     std::vector<TColor> SystemPalette() const override;
     QImage RenderWidget(QWidget& widget) override;
@@ -21,6 +22,7 @@ public:
     void BringToForeground(QWidget& window) override;
     void SetFocus(QWidget& control) override;
     QSize PrimaryScreenSize() const override;
+    QSize PrimaryScreenPixels() const override;
     std::vector<QRect> ScreenGeometries() const override;
     std::unique_ptr<TMessageTimer> CreateMessageTimer(std::chrono::milliseconds interval,
                                                       std::function<void()> tick) override;
@@ -42,7 +44,13 @@ public:
     QSize DisplayDpi() const override;
 
 private:
+    // The X server's screen, made at the first use (there is an application by then); null when
+    // not on X11, and Qt's grab serves.
+    TX11Screen* X11Screen() const;
+
     TUserStore FUserStore;
+    mutable std::unique_ptr<TX11Screen> FX11Screen;
+    mutable bool FX11ScreenTried = false;
     int FBusyDepth = 0;
     std::size_t FLastFilterRow = 0;
 };

@@ -46,8 +46,9 @@ public:
     TFormatSettings Formats;
     int BitsPerPixel = 24;
     QSize Dpi{96, 96};
-    QSize ScreenSize{1920, 1080};
-    std::vector<QRect> Screens; // empty: the primary screen alone, at (0, 0) with ScreenSize
+    QSize ScreenSize{1920, 1080};   // logical pixels, for window positions
+    QSize ScreenPixels{1920, 1080}; // device pixels, as the screen is copied
+    std::vector<QRect> Screens;     // empty: the primary screen alone, at (0, 0) with ScreenSize
 
     // ---- what tests read
     int Beeps = 0;
@@ -62,20 +63,24 @@ public:
     int Dialogs = 0;
     std::vector<bool> BusyHistory; // each SetBusyCursor call, in order
     int RegistryOpens = 0;
+    int Grabs = 0;
     std::vector<std::string> RegistryWrites; // "<path>|<name>" of each value written, in order
 
     // ---- hooks that run inside a call, as a modal loop or a repaint would run other events
     std::function<void()> DuringErrorBox;
     std::function<void()> DuringRepaint;
 
-    QImage GrabScreen(const QRect& area) override {
+    bool GrabScreen(const QRect& area, QImage& into) override {
+        ++Grabs;
         if (Screen.isNull())
-            return {};
-        QImage copy(area.size(), QImage::Format_RGB32);
-        copy.fill(Qt::black);
-        QPainter painter(&copy);
+            return false;
+        if (into.size() != area.size() || into.format() != QImage::Format_RGB32)
+            into = QImage(area.size(), QImage::Format_RGB32);
+        into.fill(Qt::black);
+        QPainter painter(&into);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(QPoint(0, 0), Screen, area);
-        return copy;
+        return true;
     }
     bool IsPaletteBasedScreen() const override { return !Palette.empty(); }
     std::vector<TColor> SystemPalette() const override { return Palette; }
@@ -88,6 +93,7 @@ public:
     void BringToForeground(QWidget& window) override { Foreground = &window; }
     void SetFocus(QWidget& control) override;
     QSize PrimaryScreenSize() const override { return ScreenSize; }
+    QSize PrimaryScreenPixels() const override { return ScreenPixels; }
     std::vector<QRect> ScreenGeometries() const override {
         return Screens.empty() ? std::vector<QRect>{QRect(QPoint(0, 0), ScreenSize)} : Screens;
     }
