@@ -16,8 +16,7 @@ namespace {
 struct TFree {
     void operator()(void* p) const noexcept { std::free(p); }
 };
-template <class T>
-using TReply = std::unique_ptr<T, TFree>;
+template <class T> using TReply = std::unique_ptr<T, TFree>;
 
 // One shared-memory segment attached to the server, detached and freed with the object.
 class TShmSegment {
@@ -34,8 +33,8 @@ public:
         }
         FData = static_cast<std::uint8_t*>(data);
         FSegment = xcb_generate_id(connection);
-        xcb_generic_error_t* error =
-            xcb_request_check(connection, xcb_shm_attach_checked(connection, FSegment, static_cast<std::uint32_t>(FId), 0));
+        xcb_generic_error_t* error = xcb_request_check(
+            connection, xcb_shm_attach_checked(connection, FSegment, static_cast<std::uint32_t>(FId), 0));
         // Marked for removal at once: the kernel frees it when both sides have let go, even if
         // this process dies.
         shmctl(FId, IPC_RMID, nullptr);
@@ -73,7 +72,8 @@ private:
 // wants it.
 void CopyRows(const std::uint8_t* source, std::size_t sourceStride, QImage& into, QPoint at, QSize size) {
     for (int row = 0; row < size.height(); ++row) {
-        const auto* from = reinterpret_cast<const std::uint32_t*>(source + static_cast<std::size_t>(row) * sourceStride);
+        const auto* from =
+            reinterpret_cast<const std::uint32_t*>(source + static_cast<std::size_t>(row) * sourceStride);
         auto* to = reinterpret_cast<std::uint32_t*>(into.scanLine(at.y() + row)) + at.x();
         for (int column = 0; column < size.width(); ++column)
             to[column] = from[column] | 0xff000000u;
@@ -140,8 +140,9 @@ bool TX11Screen::Read(const QRect& area, QImage& into) {
     // The server refuses requests that reach past the root window: ask for the part inside it and
     // leave the rest black.
     const QRect inside = area.intersected(QRect(QPoint(0, 0), RootSize()));
-    const std::size_t bytes =
-        inside.isEmpty() ? 0 : static_cast<std::size_t>(inside.width()) * static_cast<std::size_t>(inside.height()) * 4;
+    const std::size_t bytes = inside.isEmpty() ? 0
+                                               : static_cast<std::size_t>(inside.width()) *
+                                                     static_cast<std::size_t>(inside.height()) * 4;
     if (F->HasShm && bytes != 0 && (F->Segment == nullptr || F->Segment->Size() < bytes)) {
         F->Segment.reset();
         F->Segment = std::make_unique<TShmSegment>(F->Connection, bytes);
@@ -162,19 +163,20 @@ bool TX11Screen::Read(const QRect& area, QImage& into) {
         const auto w = static_cast<std::uint16_t>(inside.width());
         const auto h = static_cast<std::uint16_t>(inside.height());
         if (F->HasShm) {
-            shmReply.reset(xcb_shm_get_image_reply(
-                F->Connection,
-                xcb_shm_get_image(F->Connection, F->Root, x, y, w, h, ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP,
-                                  F->Segment->Segment(), 0),
-                nullptr));
+            shmReply.reset(xcb_shm_get_image_reply(F->Connection,
+                                                   xcb_shm_get_image(F->Connection, F->Root, x, y, w, h, ~0u,
+                                                                     XCB_IMAGE_FORMAT_Z_PIXMAP,
+                                                                     F->Segment->Segment(), 0),
+                                                   nullptr));
             if (shmReply == nullptr)
                 return false;
             pixels = F->Segment->Data();
         } else {
             plainReply.reset(xcb_get_image_reply(
-                F->Connection, xcb_get_image(F->Connection, XCB_IMAGE_FORMAT_Z_PIXMAP, F->Root, x, y, w, h, ~0u),
-                nullptr));
-            if (plainReply == nullptr || static_cast<std::size_t>(xcb_get_image_data_length(plainReply.get())) < bytes)
+                F->Connection,
+                xcb_get_image(F->Connection, XCB_IMAGE_FORMAT_Z_PIXMAP, F->Root, x, y, w, h, ~0u), nullptr));
+            if (plainReply == nullptr ||
+                static_cast<std::size_t>(xcb_get_image_data_length(plainReply.get())) < bytes)
                 return false;
             pixels = xcb_get_image_data(plainReply.get());
         }
@@ -187,8 +189,8 @@ bool TX11Screen::Read(const QRect& area, QImage& into) {
     if (inside != area)
         into.fill(Qt::black);
     if (pixels != nullptr)
-        CopyRows(pixels, static_cast<std::size_t>(inside.width()) * 4, into, inside.topLeft() - area.topLeft(),
-                 inside.size());
+        CopyRows(pixels, static_cast<std::size_t>(inside.width()) * 4, into,
+                 inside.topLeft() - area.topLeft(), inside.size());
     return true;
 }
 

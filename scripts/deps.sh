@@ -11,7 +11,8 @@ TINTWELL_PACKAGES=(
   gettext                                               # msgfmt builds the catalogues; xgettext and msgcmp check them
   fonts-liberation2                                     # the window's font (metrics close to the design's)
   xvfb xdotool                                          # the end-to-end tests' X server and input
-  twm libxcb1-dev                                       # a window manager that frames; closing windows over xcb
+  libxcb1-dev libxcb-shm0-dev                           # the screen and the pointer in device pixels (X11)
+  twm x11-xserver-utils                                 # a window manager that frames; xrandr's two monitors
   dbus at-spi2-core                                     # their private session bus and accessibility bus
   "$@"                                                  # what the caller needs besides
 )

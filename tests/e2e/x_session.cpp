@@ -31,11 +31,11 @@ void Stop(QProcess& process) {
     process.waitForFinished(5000);
 }
 
-TXServer::TXServer() {
+TXServer::TXServer(QSize size) {
     // -displayfd 1: the server writes its display number on its standard output once it accepts
     // connections, which is also the moment it is ready.
-    FServer.start("Xvfb",
-                  {"-displayfd", "1", "-screen", "0", "1920x1080x24", "-noreset", "-nolisten", "tcp"});
+    const QString screen = QString("%1x%2x24").arg(size.width()).arg(size.height());
+    FServer.start("Xvfb", {"-displayfd", "1", "-screen", "0", screen, "-noreset", "-nolisten", "tcp"});
     if (!FServer.waitForStarted(10000))
         return;
     const QString number = FirstLineOf(FServer, std::chrono::seconds(20));

@@ -20,10 +20,10 @@ void Stop(QProcess& process);
 
 // A private X server for end-to-end tests: Xvfb on the display number it picks itself
 // (-displayfd), so parallel runs never collide, started with -noreset so it keeps its root window
-// and pointer when the last client leaves. Depth 24, 1920 x 1080.
+// and pointer when the last client leaves. Depth 24, 1920 x 1080 unless told.
 class TXServer {
 public:
-    TXServer();
+    explicit TXServer(QSize size = QSize(1920, 1080));
     ~TXServer();
     TXServer(const TXServer&) = delete;
     TXServer& operator=(const TXServer&) = delete;

@@ -13,8 +13,7 @@ namespace {
 
 constexpr std::chrono::milliseconds kTickInterval{100};
 
-template <class TWidget>
-TWidget* Place(TWidget* widget, const char* name, QRect geometry) {
+template <class TWidget> TWidget* Place(TWidget* widget, const char* name, QRect geometry) {
     widget->setObjectName(name);
     widget->setGeometry(geometry);
     return widget;
@@ -59,13 +58,16 @@ TfraColorPicker::TfraColorPicker(TPlatformServices& platform, QWidget* parent)
     Image1->setToolTip(QString::fromUtf8(N_("click this preview to select a color...").data()));
     Image1->setAccessibleName("Magnified preview");
     Image1->OnMouseMove = [this](QPoint position) { Guarded(FPlatform, [&] { Image1MouseMove(position); }); };
-    Image1->OnMouseUp = [this](Qt::MouseButton button) { Guarded(FPlatform, [&] { Image1MouseUp(button); }); };
+    Image1->OnMouseUp = [this](Qt::MouseButton button) {
+        Guarded(FPlatform, [&] { Image1MouseUp(button); });
+    };
 
-    cbShowMarker =
-        Place(new QCheckBox(QString::fromUtf8(N_("&show marker").data()), this), "cbShowMarker", {7, 248, 98, 20});
+    cbShowMarker = Place(new QCheckBox(QString::fromUtf8(N_("&show marker").data()), this), "cbShowMarker",
+                         {7, 248, 98, 20});
     cbShowMarker->setChecked(true);
     cbShowMarker->setAccessibleName("show marker");
-    connect(cbShowMarker, &QCheckBox::clicked, this, [this] { Guarded(FPlatform, [this] { cbShowMarkerClick(); }); });
+    connect(cbShowMarker, &QCheckBox::clicked, this,
+            [this] { Guarded(FPlatform, [this] { cbShowMarkerClick(); }); });
 
     shpColor = Place(new TShape(this), "shpColor", {7, 272, 49, 49});
     shpColor->setAccessibleName("picked color");
@@ -74,7 +76,8 @@ TfraColorPicker::TfraColorPicker(TPlatformServices& platform, QWidget* parent)
     pbCapture->setFlat(true);
     pbCapture->setStyleSheet("QPushButton { border: 1px solid gray; }");
     SetCaptureCaption(N_("&Capture").data());
-    connect(pbCapture, &QPushButton::clicked, this, [this] { Guarded(FPlatform, [this] { pbCaptureClick(); }); });
+    connect(pbCapture, &QPushButton::clicked, this,
+            [this] { Guarded(FPlatform, [this] { pbCaptureClick(); }); });
 
     StatusBar1 = Place(new QStatusBar(this), "StatusBar1", {0, 346 - 19, 219, 19});
     StatusBar1->setSizeGripEnabled(false);
@@ -90,12 +93,14 @@ TfraColorPicker::TfraColorPicker(TPlatformServices& platform, QWidget* parent)
     alColorPicker->setExclusive(false);
     actStop = new QAction(QString::fromUtf8(N_("&Stop (Esc)").data()), alColorPicker);
     actStop->setObjectName("actStop");
-    actStop->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Escape)});
+    actStop->setShortcuts(
+        {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Escape)});
     actStop->setShortcutContext(Qt::WindowShortcut);
     addAction(actStop);
     connect(actStop, &QAction::triggered, this, [this] { Guarded(FPlatform, [this] { actStopExecute(); }); });
 
-    Timer1 = FPlatform.CreateMessageTimer(kTickInterval, [this] { Guarded(FPlatform, [this] { Timer1Timer(); }); });
+    Timer1 = FPlatform.CreateMessageTimer(kTickInterval,
+                                          [this] { Guarded(FPlatform, [this] { Timer1Timer(); }); });
     Timer1->SetEnabled(false);
 }
 
@@ -144,8 +149,9 @@ void TfraColorPicker::CaptureScreen() {
             QList<QRgb> table;
             for (const TColor entry : palette)
                 table.push_back(qRgb(GetRValue(entry), GetGValue(entry), GetBValue(entry)));
-            FCaptureBitmap = FCaptureBitmap.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither)
-                                 .convertToFormat(QImage::Format_RGB32);
+            FCaptureBitmap =
+                FCaptureBitmap.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither)
+                    .convertToFormat(QImage::Format_RGB32);
         }
     }
     shpColor->SetBrushColor(CenterPixel(FCaptureBitmap));

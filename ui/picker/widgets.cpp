@@ -53,15 +53,19 @@ void TMagnifier::SetPicture(const QImage& picture, const QImage& overlay, QPoint
     // Proportional and centred: the largest whole size of the picture's shape that fits.
     const int w = picture.width();
     const int h = picture.height();
-    const bool wide = static_cast<long long>(w) * device.height() >= static_cast<long long>(h) * device.width();
-    const int targetWidth = wide ? device.width() : static_cast<int>(static_cast<long long>(w) * device.height() / h);
-    const int targetHeight = wide ? static_cast<int>(static_cast<long long>(h) * device.width() / w) : device.height();
+    const bool wide =
+        static_cast<long long>(w) * device.height() >= static_cast<long long>(h) * device.width();
+    const int targetWidth =
+        wide ? device.width() : static_cast<int>(static_cast<long long>(w) * device.height() / h);
+    const int targetHeight =
+        wide ? static_cast<int>(static_cast<long long>(h) * device.width() / w) : device.height();
     const QRect target((device.width() - targetWidth) / 2, (device.height() - targetHeight) / 2, targetWidth,
                        targetHeight);
     const QRect overlayRect(overlayAt, overlay.size());
-    const QImage source = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
-                              ? picture
-                              : picture.convertToFormat(QImage::Format_RGB32);
+    const QImage source =
+        picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
+            ? picture
+            : picture.convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < target.height(); ++y) {
         const int sy = static_cast<int>(static_cast<long long>(y) * h / target.height());
         const auto* row = reinterpret_cast<const QRgb*>(source.constScanLine(sy));

@@ -146,8 +146,8 @@ TEST_P(PickerFrameSquare, CentresThePointersPixel) {
     for (const QPoint corner : {QPoint(0, 0), QPoint(row.size - 1, 0), QPoint(0, row.size - 1),
                                 QPoint(row.size - 1, row.size - 1), QPoint(half, half)}) {
         const QPoint onScreen = origin + corner;
-        const QRgb expected = QRect(0, 0, 1920, 1080).contains(onScreen) ? Encoded(onScreen.x(), onScreen.y())
-                                                                          : qRgb(0, 0, 0);
+        const QRgb expected =
+            QRect(0, 0, 1920, 1080).contains(onScreen) ? Encoded(onScreen.x(), onScreen.y()) : qRgb(0, 0, 0);
         EXPECT_EQ(Opaque(capture.pixel(corner)), expected) << corner.x() << "," << corner.y();
     }
     EXPECT_EQ(TfraColorPicker::CenterPixel(capture), EncodedColor(row.cursor.x(), row.cursor.y()));
@@ -284,7 +284,8 @@ TEST_F(PickerFrame, EnterAndEscStopThroughTheAction) {
         FEvents.clear();
         QTest::keyClick(FFrame->seMatrixSize, key);
         EXPECT_FALSE(FFrame->Capturing()) << key;
-        EXPECT_EQ(FEvents, (std::vector<std::string>{"color " + ColorToHTML(EncodedColor(40, 50)), "stop"})) << key;
+        EXPECT_EQ(FEvents, (std::vector<std::string>{"color " + ColorToHTML(EncodedColor(40, 50)), "stop"}))
+            << key;
     }
 }
 

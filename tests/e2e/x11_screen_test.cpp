@@ -1,0 +1,165 @@
+// The platform's screen on a real X server, in device pixels: a 3200 x 1080 Xvfb split into two
+// monitors (1920 x 1080 on the left, primary, and 1280 x 1024 on the right), its root window painted
+// with a pattern whose pixels encode their coordinates. The pointer is put in place with xdotool.
+// CTest runs the program twice: as it is, and with QT_SCALE_FACTOR=2, where Qt's own cursor and
+// grab would be off by the scale.
+#include <QGuiApplication>
+#include <QImage>
+#include <QProcess>
+#include <QScreen>
+#include <QThread>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <vector>
+#include <xcb/xcb.h>
+
+#include "e2e/x_session.h"
+#include "platform/qt_platform_services.h"
+#include "platform/x11_screen.h"
+
+namespace tintwell::test {
+namespace {
+
+constexpr QSize kRoot(3200, 1080);
+
+QRgb Encoded(int x, int y) { return qRgb(x & 0xff, y & 0xff, ((x >> 8) << 4) | (y >> 8)); }
+QRgb Opaque(QRgb rgb) { return rgb | 0xff000000u; }
+
+// Paints the pattern on the root window, in bands small enough for one request each.
+bool PaintRootPattern() {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_gcontext_t gc = xcb_generate_id(connection);
+    xcb_create_gc(connection, gc, screen->root, 0, nullptr);
+    constexpr int kBand = 32;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kRoot.width()) * kBand);
+    bool ok = true;
+    for (int top = 0; top < kRoot.height() && ok; top += kBand) {
+        const int rows = std::min(kBand, kRoot.height() - top);
+        for (int y = 0; y < rows; ++y)
+            for (int x = 0; x < kRoot.width(); ++x)
+                pixels[static_cast<std::size_t>(y * kRoot.width() + x)] = Encoded(x, top + y) & 0xffffffu;
+        xcb_generic_error_t* error = xcb_request_check(
+            connection, xcb_put_image_checked(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, gc,
+                                              static_cast<std::uint16_t>(kRoot.width()), static_cast<std::uint16_t>(rows),
+                                              0, static_cast<std::int16_t>(top), 0, 24,
+                                              static_cast<std::uint32_t>(rows * kRoot.width() * 4),
+                                              reinterpret_cast<const std::uint8_t*>(pixels.data())));
+        ok = error == nullptr;
+        std::free(error);
+    }
+    xcb_free_gc(connection, gc);
+    xcb_disconnect(connection);
+    return ok;
+}
+
+class X11ScreenOnXvfb : public ::testing::Test {
+protected:
+    void MovePointer(QPoint to) {
+        XDoTool({"mousemove", "--sync", QString::number(to.x()), QString::number(to.y())});
+    }
+    TQtPlatformServices FPlatform{"/nonexistent/settings.conf"}; // never read here
+};
+
+TEST_F(X11ScreenOnXvfb, ThePointerIsInDevicePixels) {
+    for (const QPoint at : {QPoint(1001, 501), QPoint(0, 0), QPoint(2500, 700), QPoint(3199, 1079)}) {
+        MovePointer(at);
+        EXPECT_EQ(FPlatform.CursorPos(), at);
+    }
+}
+
+struct SquareCase {
+    const char* name;
+    QPoint centre;
+    int size;
+};
+
+const SquareCase kSquares[] = {
+    {"three", {1001, 501}, 3},
+    {"default_21", {1001, 501}, 21},
+    {"top_left_corner", {0, 0}, 21},
+    {"bottom_right_corner", {3199, 1079}, 21},
+    {"second_monitor", {2500, 700}, 201},
+    {"largest", {960, 540}, 1920},
+};
+
+class X11ScreenSquare : public X11ScreenOnXvfb, public ::testing::WithParamInterface<SquareCase> {};
+
+// The N x N square around a pixel, black where it reaches past the root window.
+TEST_P(X11ScreenSquare, IsCopiedUnclippedAndUnshifted) {
+    const SquareCase& row = GetParam();
+    const int half = (row.size - 1) / 2;
+    const QRect area(row.centre - QPoint(half, half), QSize(row.size, row.size));
+    QImage capture;
+    ASSERT_TRUE(FPlatform.GrabScreen(area, capture));
+    ASSERT_EQ(capture.size(), area.size());
+    ASSERT_EQ(capture.format(), QImage::Format_RGB32);
+    for (const QPoint at : {QPoint(0, 0), QPoint(row.size - 1, 0), QPoint(0, row.size - 1),
+                            QPoint(row.size - 1, row.size - 1), QPoint(half, half), QPoint(half, 0)}) {
+        const QPoint onRoot = area.topLeft() + at;
+        const QRgb expected =
+            QRect(QPoint(0, 0), kRoot).contains(onRoot) ? Encoded(onRoot.x(), onRoot.y()) : qRgb(0, 0, 0);
+        EXPECT_EQ(capture.pixel(at), Opaque(expected)) << at.x() << "," << at.y();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, X11ScreenSquare, ::testing::ValuesIn(kSquares),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(X11ScreenOnXvfb, ReadsIntoTheSameBufferTickAfterTick) {
+    QImage capture;
+    ASSERT_TRUE(FPlatform.GrabScreen(QRect(100, 100, 201, 201), capture));
+    const uchar* buffer = capture.constBits();
+    ASSERT_TRUE(FPlatform.GrabScreen(QRect(300, 200, 201, 201), capture));
+    EXPECT_EQ(capture.constBits(), buffer);
+    EXPECT_EQ(capture.pixel(100, 100), Opaque(Encoded(400, 300)));
+    const std::unique_ptr<TX11Screen> screen = TX11Screen::ForApplication();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_TRUE(screen->UsesSharedMemory());
+}
+
+TEST_F(X11ScreenOnXvfb, ThePrimaryScreenIsTheLeftMonitorInDevicePixels) {
+    // Qt lists xrandr's two monitors (and, on Xvfb, the output's own monitor over both).
+    ASSERT_EQ(QGuiApplication::primaryScreen()->name(), "L");
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    EXPECT_TRUE(std::any_of(screens.begin(), screens.end(), [](const QScreen* s) { return s->name() == "R"; }));
+    EXPECT_EQ(FPlatform.PrimaryScreenPixels(), QSize(1920, 1080));
+    const qreal ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
+    EXPECT_EQ(FPlatform.PrimaryScreenSize(), (QSizeF(1920, 1080) / ratio).toSize());
+    EXPECT_EQ(ratio, qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? 2.0 : 1.0);
+}
+
+} // namespace
+} // namespace tintwell::test
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    tintwell::test::TXServer server(tintwell::test::kRoot);
+    if (server.Display().isEmpty()) {
+        std::fprintf(stderr, "Xvfb did not start\n");
+        return 1;
+    }
+    setenv("DISPLAY", server.Display().toLocal8Bit().constData(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    unsetenv("WAYLAND_DISPLAY");
+    // Two monitors on one root window, as a desktop with two screens side by side has them.
+    for (const QStringList& monitor : {QStringList{"--setmonitor", "L", "1920/508x1080/286+0+0", "none"},
+                                       QStringList{"--setmonitor", "R", "1280/339x1024/271+1920+0", "none"}}) {
+        if (QProcess::execute("xrandr", monitor) != 0) {
+            std::fprintf(stderr, "xrandr could not set the monitors\n");
+            return 1;
+        }
+    }
+    if (!tintwell::test::PaintRootPattern()) {
+        std::fprintf(stderr, "could not paint the root window\n");
+        return 1;
+    }
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
