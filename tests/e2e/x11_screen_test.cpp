@@ -46,11 +46,12 @@ bool PaintRootPattern() {
             for (int x = 0; x < kRoot.width(); ++x)
                 pixels[static_cast<std::size_t>(y * kRoot.width() + x)] = Encoded(x, top + y) & 0xffffffu;
         xcb_generic_error_t* error = xcb_request_check(
-            connection, xcb_put_image_checked(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, gc,
-                                              static_cast<std::uint16_t>(kRoot.width()), static_cast<std::uint16_t>(rows),
-                                              0, static_cast<std::int16_t>(top), 0, 24,
-                                              static_cast<std::uint32_t>(rows * kRoot.width() * 4),
-                                              reinterpret_cast<const std::uint8_t*>(pixels.data())));
+            connection,
+            xcb_put_image_checked(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, gc,
+                                  static_cast<std::uint16_t>(kRoot.width()), static_cast<std::uint16_t>(rows),
+                                  0, static_cast<std::int16_t>(top), 0, 24,
+                                  static_cast<std::uint32_t>(rows * kRoot.width() * 4),
+                                  reinterpret_cast<const std::uint8_t*>(pixels.data())));
         ok = error == nullptr;
         std::free(error);
     }
@@ -128,7 +129,8 @@ TEST_F(X11ScreenOnXvfb, ThePrimaryScreenIsTheLeftMonitorInDevicePixels) {
     // Qt lists xrandr's two monitors (and, on Xvfb, the output's own monitor over both).
     ASSERT_EQ(QGuiApplication::primaryScreen()->name(), "L");
     const QList<QScreen*> screens = QGuiApplication::screens();
-    EXPECT_TRUE(std::any_of(screens.begin(), screens.end(), [](const QScreen* s) { return s->name() == "R"; }));
+    EXPECT_TRUE(
+        std::any_of(screens.begin(), screens.end(), [](const QScreen* s) { return s->name() == "R"; }));
     EXPECT_EQ(FPlatform.PrimaryScreenPixels(), QSize(1920, 1080));
     const qreal ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
     EXPECT_EQ(FPlatform.PrimaryScreenSize(), (QSizeF(1920, 1080) / ratio).toSize());
@@ -149,8 +151,9 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     unsetenv("WAYLAND_DISPLAY");
     // Two monitors on one root window, as a desktop with two screens side by side has them.
-    for (const QStringList& monitor : {QStringList{"--setmonitor", "L", "1920/508x1080/286+0+0", "none"},
-                                       QStringList{"--setmonitor", "R", "1280/339x1024/271+1920+0", "none"}}) {
+    for (const QStringList& monitor :
+         {QStringList{"--setmonitor", "L", "1920/508x1080/286+0+0", "none"},
+          QStringList{"--setmonitor", "R", "1280/339x1024/271+1920+0", "none"}}) {
         if (QProcess::execute("xrandr", monitor) != 0) {
             std::fprintf(stderr, "xrandr could not set the monitors\n");
             return 1;
