@@ -15,6 +15,7 @@
 #include "settings/settings_store.h"
 #include "ui/common/error_box.h"
 #include "ui/main/main_window.h"
+#include "ui/picker/color_picker_window.h"
 
 int main(int argc, char** argv) {
     using namespace tintwell;
@@ -36,10 +37,20 @@ int main(int argc, char** argv) {
     SetSystemColor(COLOR_GRAYTEXT, platform.SystemColor(COLOR_GRAYTEXT));
 
     TfrmTintwell frmTintwell(platform);
+    // The picker after the main window, hidden, translated and placed; connected before the main
+    // window shows, which registers its callbacks. A tool window over the main window: closing the
+    // main window ends the program even while the picker is shown.
+    TFormPtr<TfrmColorPicker> frmColorPicker = CreateForm<TfrmColorPicker>(platform, &frmTintwell);
+    frmTintwell.SetColorPicker(frmColorPicker.get());
     frmTintwell.show();
     QTimer::singleShot(0, &frmTintwell, [&platform] {
         if (const std::optional<std::string> report = TakeTranslationReport())
             ShowException(platform, std::make_exception_ptr(EGnuGettextError(*report)));
     });
-    return QApplication::exec();
+    const int exitCode = QApplication::exec();
+    // The picker goes first, while the main window and the settings store still exist: its last
+    // stop reaches the main window, and its placement is stored.
+    frmColorPicker.reset();
+    frmTintwell.SetColorPicker(nullptr);
+    return exitCode;
 }

@@ -35,15 +35,17 @@ void BM_BareSharedMemoryRead(benchmark::State& state) {
     const int id = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
     void* data = shmat(id, nullptr, 0);
     const xcb_shm_seg_t segment = xcb_generate_id(connection);
-    std::free(xcb_request_check(connection, xcb_shm_attach_checked(connection, segment, static_cast<std::uint32_t>(id), 0)));
+    std::free(xcb_request_check(
+        connection, xcb_shm_attach_checked(connection, segment, static_cast<std::uint32_t>(id), 0)));
     shmctl(id, IPC_RMID, nullptr);
     const QRect inside = Square(n).intersected(QRect(0, 0, 1920, 1080));
     for (auto _ : state) {
         std::free(xcb_shm_get_image_reply(
             connection,
-            xcb_shm_get_image(connection, root, static_cast<std::int16_t>(inside.x()), static_cast<std::int16_t>(inside.y()),
-                              static_cast<std::uint16_t>(inside.width()), static_cast<std::uint16_t>(inside.height()),
-                              ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0),
+            xcb_shm_get_image(
+                connection, root, static_cast<std::int16_t>(inside.x()),
+                static_cast<std::int16_t>(inside.y()), static_cast<std::uint16_t>(inside.width()),
+                static_cast<std::uint16_t>(inside.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0),
             nullptr));
         benchmark::DoNotOptimize(static_cast<volatile std::uint8_t*>(data)[0]);
     }

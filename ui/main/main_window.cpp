@@ -242,6 +242,7 @@ void TfrmTintwell::ConnectHandlers() {
          {shpAvgInv, shpAvgInvCorrected, shpScheme1, shpScheme2, shpScheme3, shpScheme4, shpScheme5})
         swatch->OnMouseUp = [this, swatch](Qt::MouseButton button) { SwatchMouseUp(*swatch, button); };
     pnlStatusBar->OnLinkClick = [this](const std::string& target) { pnlStatusBarLinkClick(target); };
+    Image1->OnMouseUp = [this](Qt::MouseButton button) { Image1MouseUp(button); };
 }
 
 void TfrmTintwell::FormCreate() {
@@ -258,7 +259,21 @@ void TfrmTintwell::showEvent(QShowEvent* event) {
         Guarded(FPlatform, [this] { FormShow(); });
 }
 
-void TfrmTintwell::FormShow() { ShowColor(FCurrentColor); }
+void TfrmTintwell::FormShow() {
+    // Registered at every show, before the colour is shown; a later registration replaces this one.
+    if (FPicker != nullptr) {
+        FPicker->SetOnColorChange([this] { PickerColorChanged(); });
+        FPicker->SetOnCaptureStart([this] { PickerStarted(); });
+        FPicker->SetOnCaptureStop([this] { PickerStopped(); });
+    }
+    ShowColor(FCurrentColor);
+}
+
+void TfrmTintwell::PickerColorChanged() { ShowColor(FPicker->GetColor()); }
+
+// The main window reacts to colours only.
+void TfrmTintwell::PickerStarted() {}
+void TfrmTintwell::PickerStopped() {}
 
 void TfrmTintwell::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
@@ -375,8 +390,17 @@ void TfrmTintwell::SwatchMouseUp(const TShape& swatch, Qt::MouseButton button) {
 
 void TfrmTintwell::pbColorPickerClick() {
     Guarded(FPlatform, [this] {
-        if (OnShowPicker)
-            OnShowPicker();
+        if (FPicker != nullptr)
+            FPicker->ShowPicker();
+    });
+}
+
+// A left click on the preview while the picker captures picks the pixel under it: the last tick
+// copied the square around the pointer, which was there.
+void TfrmTintwell::Image1MouseUp(Qt::MouseButton button) {
+    Guarded(FPlatform, [this, button] {
+        if (button == Qt::LeftButton && FPicker != nullptr && FPicker->IsCapturing())
+            FPicker->StopCapture();
     });
 }
 

@@ -13,6 +13,7 @@
 #include "colour/palette.h"
 #include "core/tcolor.h"
 #include "platform/platform_services.h"
+#include "ui/common/color_picker.h"
 #include "ui/common/swatch.h"
 #include "ui/main/widgets.h"
 
@@ -33,8 +34,9 @@ public:
     TColor CurrentColor() const noexcept { return FCurrentColor; }
     const TColorScheme& Scheme() const noexcept { return FScheme; }
 
-    // What the picker button opens; set by start-up once the picker window exists.
-    std::function<void()> OnShowPicker;
+    // The screen picker, which start-up makes after this window and connects before showing it;
+    // null clears it (start-up does so once the picker is gone).
+    void SetColorPicker(IColorPicker* picker) noexcept { FPicker = picker; }
 
     QFrame* Panel1;
     TImage* Image1;
@@ -105,12 +107,17 @@ private:
     void cmbCorrectionChange();
     void SwatchMouseUp(const TShape& swatch, Qt::MouseButton button);
     void pbColorPickerClick();
+    void Image1MouseUp(Qt::MouseButton button);
+    void PickerColorChanged();
+    void PickerStarted();
+    void PickerStopped();
     void pnlStatusBarLinkClick(const std::string& target);
 
     TPlatformServices& FPlatform;
     TColor FCurrentColor = 0;
     TColorScheme FScheme{};
     bool FOpeningImage = false;
+    IColorPicker* FPicker = nullptr;
 };
 
 } // namespace tintwell

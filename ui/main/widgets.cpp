@@ -109,6 +109,11 @@ TImage::TImage(QWidget* parent) : TPictureView(parent) {
 // The view's scaler reads the graphic, which goes first.
 TImage::~TImage() { Clear(); }
 
+void TImage::mouseReleaseEvent(QMouseEvent* event) {
+    if (OnMouseUp && rect().contains(event->position().toPoint()))
+        OnMouseUp(event->button());
+}
+
 void TImage::SetGraphic(std::unique_ptr<TGraphic> graphic) {
     // The view's scaler reads the graphic: let go of it before the graphic goes.
     Clear();

@@ -70,6 +70,12 @@ public:
     void SetGraphic(std::unique_ptr<TGraphic> graphic);
     const TGraphic* Graphic() const noexcept { return FGraphic.get(); }
 
+    // Called with the button when one is released over the preview.
+    std::function<void(Qt::MouseButton)> OnMouseUp;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
 private:
     std::unique_ptr<TGraphic> FGraphic;
 };

@@ -106,6 +106,11 @@ TfraColorPicker::TfraColorPicker(TPlatformServices& platform, QWidget* parent)
 
 TfraColorPicker::~TfraColorPicker() = default;
 
+void TfraColorPicker::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    StatusBar1->setGeometry(0, height() - 19, width(), 19);
+}
+
 TColor TfraColorPicker::CenterPixel(const QImage& bitmap) {
     return FromQRgb(bitmap.pixel((bitmap.width() - 1) / 2, (bitmap.height() - 1) / 2));
 }

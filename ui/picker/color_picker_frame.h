@@ -75,6 +75,9 @@ public:
     void Image1MouseUp(Qt::MouseButton button);
     void cbShowMarkerClick();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void CaptureScreen();
     void SetPickedColor(TColor color);

@@ -663,17 +663,95 @@ TEST_F(MainWindow, SwatchDescriptionsFollowTheColours) {
         EXPECT_EQ(description(swatch), ColorToHTML(swatch->BrushColor()));
 }
 
-// ---- the picker button, until the picker window exists
+// ---- the picker's side
 
-TEST_F(MainWindow, PickerButtonCallsWhatStartUpConnects) {
-    int opened = 0;
-    Form().OnShowPicker = [&] { ++opened; };
+// A picker that records what the main window asks of it.
+class TRecordingPicker : public IColorPicker {
+public:
+    TColor GetColor() const override { return Color; }
+    bool IsCapturing() const override { return Capturing; }
+    void StopCapture() override { ++Stops; }
+    void SetOnColorChange(TNotify callback) override {
+        Calls.push_back("color");
+        OnColorChange = std::move(callback);
+    }
+    void SetOnCaptureStart(TNotify callback) override {
+        Calls.push_back("start");
+        OnCaptureStart = std::move(callback);
+    }
+    void SetOnCaptureStop(TNotify callback) override {
+        Calls.push_back("stop");
+        OnCaptureStop = std::move(callback);
+    }
+    void ShowPicker() override { ++Shows; }
+
+    TColor Color = RGB(1, 2, 3);
+    bool Capturing = false;
+    int Stops = 0;
+    int Shows = 0;
+    std::vector<std::string> Calls;
+    TNotify OnColorChange;
+    TNotify OnCaptureStart;
+    TNotify OnCaptureStop;
+};
+
+TEST_F(MainWindow, PickerButtonShowsThePicker) {
+    TRecordingPicker picker;
+    Form().SetColorPicker(&picker);
     QTest::mouseClick(Form().pbColorPicker, Qt::LeftButton);
-    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(picker.Shows, 1);
+    EXPECT_EQ(picker.Stops, 0) << "opening starts nothing";
     EXPECT_EQ(Form().pbColorPicker->focusPolicy(), Qt::NoFocus);
     EXPECT_EQ(Form().pbColorPicker->iconSize(), QSize(13, 13));
     EXPECT_FALSE(Form().pbColorPicker->icon().isNull());
 }
+
+TEST_F(MainWindow, EveryShowRegistersTheThreeCallbacksInOrderBeforeTheColour) {
+    TRecordingPicker picker;
+    Form().SetColorPicker(&picker);
+    Form().hide();
+    Form().show();
+    EXPECT_EQ(picker.Calls, (std::vector<std::string>{"color", "start", "stop"}));
+    Form().hide();
+    Form().show();
+    EXPECT_EQ(picker.Calls.size(), 6u);
+    picker.Color = RGB(0x12, 0x34, 0x56);
+    picker.OnColorChange();
+    EXPECT_EQ(Form().CurrentColor(), RGB(0x12, 0x34, 0x56));
+    EXPECT_EQ(Form().dfHTML->text(), "#123456");
+    picker.OnCaptureStart();
+    picker.OnCaptureStop();
+    EXPECT_EQ(Form().CurrentColor(), RGB(0x12, 0x34, 0x56)) << "start and stop change nothing";
+}
+
+struct PreviewClickCase {
+    const char* name;
+    bool capturing;
+    Qt::MouseButton button;
+    int stops;
+};
+
+const PreviewClickCase kPreviewClicks[] = {
+    {"left_while_capturing_stops", true, Qt::LeftButton, 1},
+    {"left_while_idle", false, Qt::LeftButton, 0},
+    {"right_while_capturing", true, Qt::RightButton, 0},
+    {"middle_while_capturing", true, Qt::MiddleButton, 0},
+};
+
+class MainWindowPreviewClick : public MainWindow, public ::testing::WithParamInterface<PreviewClickCase> {};
+
+TEST_P(MainWindowPreviewClick, StopsThePickerOnlyForTheLeftButtonWhileCapturing) {
+    TRecordingPicker picker;
+    picker.Capturing = GetParam().capturing;
+    Form().SetColorPicker(&picker);
+    const TColor before = Form().CurrentColor();
+    QTest::mouseClick(Form().Image1, GetParam().button, {}, QPoint(100, 100));
+    EXPECT_EQ(picker.Stops, GetParam().stops);
+    EXPECT_EQ(Form().CurrentColor(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowPreviewClick, ::testing::ValuesIn(kPreviewClicks),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace tintwell::test

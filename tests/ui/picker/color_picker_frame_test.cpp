@@ -258,6 +258,7 @@ TEST_F(PickerFrame, AStopPicksTheCentreThenReports) {
     EXPECT_FALSE(FTimer->Enabled());
     EXPECT_EQ(FFrame->PickedColor(), EncodedColor(700, 300));
     EXPECT_EQ(FFrame->shpColor->BrushColor(), EncodedColor(700, 300));
+    EXPECT_EQ(FFrame->shpColor->accessibleDescription().toStdString(), ColorToHTML(EncodedColor(700, 300)));
     EXPECT_EQ(FEvents, (std::vector<std::string>{"color " + ColorToHTML(EncodedColor(700, 300)), "stop"}));
     EXPECT_EQ(FFrame->pbCapture->text(), "&Capture");
 

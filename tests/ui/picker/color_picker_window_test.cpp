@@ -1,0 +1,183 @@
+// The picker window between its frame and the main window, offscreen: the window as designed, the
+// protocol of callbacks, stops by closing and hiding (not by the window system's hiding), the main
+// preview's click, and the picker going before the main window at the end.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHideEvent>
+#include <QTest>
+#include <QtTest/qtestspontaneevent.h>
+
+#include "colour/colour.h"
+#include "settings/settings_store.h"
+#include "support/fake_platform_services.h"
+#include "ui/main/main_window.h"
+#include "ui/picker/color_picker_window.h"
+
+namespace tintwell {
+namespace {
+
+using test::TFakePlatformServices;
+
+QRgb Encoded(int x, int y) { return qRgb(x & 0xff, y & 0xff, ((x >> 8) << 4) | (y >> 8)); }
+TColor EncodedColor(int x, int y) {
+    const QRgb rgb = Encoded(x, y);
+    return RGB(qRed(rgb), qGreen(rgb), qBlue(rgb));
+}
+
+// Stands between the main window and the real picker and counts what the picker calls back.
+class TCountingPicker : public IColorPicker {
+public:
+    explicit TCountingPicker(IColorPicker& picker) : FPicker(picker) {}
+    TColor GetColor() const override { return FPicker.GetColor(); }
+    bool IsCapturing() const override { return FPicker.IsCapturing(); }
+    void StopCapture() override { FPicker.StopCapture(); }
+    void SetOnColorChange(TNotify callback) override { FPicker.SetOnColorChange(Counted(ColorChanges, callback)); }
+    void SetOnCaptureStart(TNotify callback) override { FPicker.SetOnCaptureStart(Counted(Starts, callback)); }
+    void SetOnCaptureStop(TNotify callback) override { FPicker.SetOnCaptureStop(Counted(Stops, callback)); }
+    void ShowPicker() override { FPicker.ShowPicker(); }
+
+    int ColorChanges = 0;
+    int Starts = 0;
+    int Stops = 0;
+
+private:
+    static TNotify Counted(int& count, TNotify callback) {
+        return [&count, callback = std::move(callback)] {
+            ++count;
+            callback();
+        };
+    }
+    IColorPicker& FPicker;
+};
+
+class PickerWindow : public ::testing::Test {
+protected:
+    PickerWindow() {
+        FPlatform.Screen = QImage(1920, 1080, QImage::Format_RGB32);
+        for (int y = 0; y < 1080; ++y)
+            for (int x = 0; x < 1920; ++x)
+                FPlatform.Screen.setPixel(x, y, Encoded(x, y));
+        FMain->SetColorPicker(&FCounting);
+        FMain->show();
+    }
+    ~PickerWindow() override {
+        FPicker.reset();
+        FMain->SetColorPicker(nullptr);
+    }
+
+    TfraColorPicker& Frame() { return *FPicker->fraColorPicker1; }
+    TFakePlatformServices::TFakeTimer& Timer() { return static_cast<TFakePlatformServices::TFakeTimer&>(*Frame().Timer1); }
+
+    // Opens the picker, starts it and lets one tick copy the square around the pointer.
+    void CaptureAt(QPoint cursor) {
+        FMain->pbColorPicker->click();
+        FPlatform.Cursor = cursor;
+        if (!Frame().Capturing())
+            Frame().pbCapture->click();
+        Timer().Fire();
+    }
+
+    TFakePlatformServices FPlatform;
+    TSettingsModule FSettings{FPlatform};
+    std::unique_ptr<TfrmTintwell> FMain = std::make_unique<TfrmTintwell>(FPlatform);
+    TFormPtr<TfrmColorPicker> FPicker = CreateForm<TfrmColorPicker>(FPlatform, FMain.get());
+    TCountingPicker FCounting{*FPicker};
+};
+
+TEST_F(PickerWindow, IsAHiddenToolWindowAsDesigned) {
+    EXPECT_FALSE(FPicker->isVisible());
+    EXPECT_EQ(FPicker->objectName(), "frmColorPicker");
+    EXPECT_EQ(FPicker->windowTitle(), "Color Picker");
+    EXPECT_EQ(FPicker->windowType(), Qt::Tool);
+    EXPECT_EQ(FPicker->Key(), "frmColorPicker");
+    EXPECT_EQ(FPicker->size(), QSize(218, 348));
+    EXPECT_EQ(FPicker->minimumSize(), FPicker->maximumSize()) << "not resizable";
+    EXPECT_EQ(QPoint(FPicker->Left(), FPicker->Top()), QPoint(192, 114)) << "nothing stored: the designed place";
+    EXPECT_EQ(FPicker->Position(), TPosition::poDesigned);
+    EXPECT_NE(FPicker->findChild<QObject*>("GNUgettextMarker"), nullptr) << "translated when made";
+    FPicker->ShowPicker();
+    EXPECT_EQ(Frame().geometry(), QRect(0, 0, 218, 348));
+    EXPECT_EQ(Frame().StatusBar1->geometry(), QRect(0, 329, 218, 19));
+}
+
+TEST_F(PickerWindow, TheButtonShowsThePickerWithoutStartingIt) {
+    FPicker->setWindowState(Qt::WindowMinimized);
+    FMain->pbColorPicker->click();
+    EXPECT_TRUE(FPicker->isVisible());
+    EXPECT_FALSE(FPicker->isMinimized()) << "a minimised picker comes back normal";
+    EXPECT_FALSE(FPicker->IsCapturing());
+    EXPECT_EQ(FCounting.Starts, 0);
+}
+
+// Showing the main window again registers the callbacks again; each still runs once an event.
+TEST_F(PickerWindow, RegisteredTwiceEachCallbackRunsOnceAnEvent) {
+    FMain->hide();
+    FMain->show();
+    CaptureAt({700, 300});
+    EXPECT_EQ(FCounting.Starts, 1);
+    Frame().pbCapture->click();
+    EXPECT_EQ(FCounting.ColorChanges, 1);
+    EXPECT_EQ(FCounting.Stops, 1);
+    EXPECT_EQ(FMain->CurrentColor(), EncodedColor(700, 300));
+    EXPECT_EQ(FMain->dfHTML->text().toStdString(), ColorToHTML(EncodedColor(700, 300)));
+}
+
+TEST_F(PickerWindow, ClosingWhileCapturingPicksTheLastCentreTwice) {
+    CaptureAt({1000, 20});
+    FPicker->close();
+    EXPECT_FALSE(FPicker->isVisible());
+    EXPECT_FALSE(FPicker->IsCapturing());
+    EXPECT_EQ(Frame().pbCapture->text(), "&Capture");
+    EXPECT_EQ(FMain->CurrentColor(), EncodedColor(1000, 20));
+    EXPECT_EQ(FCounting.ColorChanges, 2) << "once from the close, once from the hide";
+    EXPECT_EQ(FCounting.Stops, 2);
+}
+
+TEST_F(PickerWindow, ClosingWhileIdleReportsTheStoredCentreAgain) {
+    CaptureAt({10, 10});
+    Frame().pbCapture->click();
+    FMain->shpAvgInv->OnMouseUp(Qt::LeftButton); // the user makes another colour current
+    ASSERT_NE(FMain->CurrentColor(), EncodedColor(10, 10));
+    FPicker->close();
+    EXPECT_EQ(FMain->CurrentColor(), EncodedColor(10, 10));
+}
+
+TEST_F(PickerWindow, AHideByTheWindowSystemIsNoStop) {
+    CaptureAt({300, 400});
+    // Delivered as the window system's (sendEvent would mark it the program's).
+    QHideEvent hide;
+    QSpontaneKeyEvent::setSpontaneous(&hide);
+    QApplication::instance()->notify(FPicker.get(), &hide);
+    EXPECT_TRUE(FPicker->IsCapturing());
+    EXPECT_EQ(FCounting.ColorChanges, 0);
+    FPicker->hide(); // the program's hide stops
+    EXPECT_FALSE(FPicker->IsCapturing());
+    EXPECT_EQ(FCounting.ColorChanges, 1);
+}
+
+TEST_F(PickerWindow, ALeftClickOnTheMainPreviewWhileCapturingPicks) {
+    CaptureAt({1919, 1079});
+    QTest::mouseClick(FMain->Image1, Qt::RightButton, {}, QPoint(50, 50));
+    EXPECT_TRUE(FPicker->IsCapturing());
+    QTest::mouseClick(FMain->Image1, Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_FALSE(FPicker->IsCapturing());
+    EXPECT_EQ(FMain->CurrentColor(), EncodedColor(1919, 1079));
+}
+
+// At the end the picker goes first: hidden with a last stop that still reaches the main window,
+// its placement stored, then nothing calls into the main window any more.
+TEST_F(PickerWindow, GoingFirstItsLastStopReachesTheMainWindow) {
+    CaptureAt({640, 480});
+    FPicker->move(250, 260);
+    FPicker.reset();
+    FMain->SetColorPicker(nullptr);
+    EXPECT_EQ(FMain->CurrentColor(), EncodedColor(640, 480));
+    const auto& stored = FPlatform.Registry.at("\\Software\\zorVIK\\Quelm\\Forms\\frmColorPicker");
+    EXPECT_EQ(stored.at("Left"), TFakePlatformServices::TValue(std::int32_t{250}));
+    EXPECT_EQ(stored.at("Position"), TFakePlatformServices::TValue(std::string("0")));
+    FMain->pbColorPicker->click(); // nothing left to show: no crash
+}
+
+} // namespace
+} // namespace tintwell
