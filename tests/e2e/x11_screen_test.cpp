@@ -13,7 +13,6 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
-#include <xcb/xcb.h>
 
 #include "e2e/x_session.h"
 #include "platform/qt_platform_services.h"
@@ -24,41 +23,7 @@ namespace {
 
 constexpr QSize kRoot(3200, 1080);
 
-QRgb Encoded(int x, int y) { return qRgb(x & 0xff, y & 0xff, ((x >> 8) << 4) | (y >> 8)); }
 QRgb Opaque(QRgb rgb) { return rgb | 0xff000000u; }
-
-// Paints the pattern on the root window, in bands small enough for one request each.
-bool PaintRootPattern() {
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(connection) != 0) {
-        xcb_disconnect(connection);
-        return false;
-    }
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    const xcb_gcontext_t gc = xcb_generate_id(connection);
-    xcb_create_gc(connection, gc, screen->root, 0, nullptr);
-    constexpr int kBand = 32;
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kRoot.width()) * kBand);
-    bool ok = true;
-    for (int top = 0; top < kRoot.height() && ok; top += kBand) {
-        const int rows = std::min(kBand, kRoot.height() - top);
-        for (int y = 0; y < rows; ++y)
-            for (int x = 0; x < kRoot.width(); ++x)
-                pixels[static_cast<std::size_t>(y * kRoot.width() + x)] = Encoded(x, top + y) & 0xffffffu;
-        xcb_generic_error_t* error = xcb_request_check(
-            connection,
-            xcb_put_image_checked(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, gc,
-                                  static_cast<std::uint16_t>(kRoot.width()), static_cast<std::uint16_t>(rows),
-                                  0, static_cast<std::int16_t>(top), 0, 24,
-                                  static_cast<std::uint32_t>(rows * kRoot.width() * 4),
-                                  reinterpret_cast<const std::uint8_t*>(pixels.data())));
-        ok = error == nullptr;
-        std::free(error);
-    }
-    xcb_free_gc(connection, gc);
-    xcb_disconnect(connection);
-    return ok;
-}
 
 class X11ScreenOnXvfb : public ::testing::Test {
 protected:
@@ -150,16 +115,11 @@ int main(int argc, char** argv) {
     setenv("DISPLAY", server.Display().toLocal8Bit().constData(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     unsetenv("WAYLAND_DISPLAY");
-    // Two monitors on one root window, as a desktop with two screens side by side has them.
-    for (const QStringList& monitor :
-         {QStringList{"--setmonitor", "L", "1920/508x1080/286+0+0", "none"},
-          QStringList{"--setmonitor", "R", "1280/339x1024/271+1920+0", "none"}}) {
-        if (QProcess::execute("xrandr", monitor) != 0) {
-            std::fprintf(stderr, "xrandr could not set the monitors\n");
-            return 1;
-        }
+    if (!tintwell::test::SetMonitors(QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024))) {
+        std::fprintf(stderr, "xrandr could not set the monitors\n");
+        return 1;
     }
-    if (!tintwell::test::PaintRootPattern()) {
+    if (!tintwell::test::PaintRootPattern(tintwell::test::kRoot)) {
         std::fprintf(stderr, "could not paint the root window\n");
         return 1;
     }

@@ -8,6 +8,8 @@
 #include <QThread>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
+#include <algorithm>
 #include <xcb/xcb.h>
 
 namespace tintwell::test {
@@ -125,6 +127,55 @@ bool CloseWindow(unsigned long window) {
     std::free(error);
     xcb_disconnect(connection);
     return ok;
+}
+
+QRgb Encoded(int x, int y) { return qRgb(x & 0xff, y & 0xff, ((x >> 8) << 4) | (y >> 8)); }
+
+bool PaintRootPattern(QSize root) {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_gcontext_t gc = xcb_generate_id(connection);
+    xcb_create_gc(connection, gc, screen->root, 0, nullptr);
+    // In bands small enough for one request each.
+    constexpr int kBand = 32;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(root.width()) * kBand);
+    bool ok = true;
+    for (int top = 0; top < root.height() && ok; top += kBand) {
+        const int rows = std::min(kBand, root.height() - top);
+        for (int y = 0; y < rows; ++y)
+            for (int x = 0; x < root.width(); ++x)
+                pixels[static_cast<std::size_t>(y * root.width() + x)] = Encoded(x, top + y) & 0xffffffu;
+        xcb_generic_error_t* error = xcb_request_check(
+            connection, xcb_put_image_checked(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, gc,
+                                              static_cast<std::uint16_t>(root.width()), static_cast<std::uint16_t>(rows),
+                                              0, static_cast<std::int16_t>(top), 0, 24,
+                                              static_cast<std::uint32_t>(rows * root.width() * 4),
+                                              reinterpret_cast<const std::uint8_t*>(pixels.data())));
+        ok = error == nullptr;
+        std::free(error);
+    }
+    xcb_free_gc(connection, gc);
+    xcb_disconnect(connection);
+    return ok;
+}
+
+bool SetMonitors(QRect left, QRect right) {
+    // Physical sizes at 96 dpi; xrandr wants them.
+    const auto spec = [](QRect r) {
+        return QString("%1/%2x%3/%4+%5+%6")
+            .arg(r.width())
+            .arg(r.width() * 254 / 960)
+            .arg(r.height())
+            .arg(r.height() * 254 / 960)
+            .arg(r.x())
+            .arg(r.y());
+    };
+    return QProcess::execute("xrandr", {"--setmonitor", "L", spec(left), "none"}) == 0 &&
+           QProcess::execute("xrandr", {"--setmonitor", "R", spec(right), "none"}) == 0;
 }
 
 QImage GrabScreen() {

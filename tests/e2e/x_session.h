@@ -53,6 +53,15 @@ QRect WindowGeometry(unsigned long window);
 // whether the message went out.
 bool CloseWindow(unsigned long window);
 
+// The pattern the picker tests paint on the root window: each pixel's colour encodes its
+// coordinates (the low bytes of x and y, and their high bits in blue).
+QRgb Encoded(int x, int y);
+// Paints the pattern over a root window of the given size; whether the server took it.
+bool PaintRootPattern(QSize root);
+// Places two monitors on the root window with xrandr, as a desktop with two screens side by side
+// has them: the left one primary. Whether xrandr took them.
+bool SetMonitors(QRect left, QRect right);
+
 // The whole screen as the X server shows it now.
 QImage GrabScreen();
 
