@@ -6,10 +6,10 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QThread>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-#include <algorithm>
 #include <xcb/xcb.h>
 
 namespace tintwell::test {
@@ -150,11 +150,12 @@ bool PaintRootPattern(QSize root) {
             for (int x = 0; x < root.width(); ++x)
                 pixels[static_cast<std::size_t>(y * root.width() + x)] = Encoded(x, top + y) & 0xffffffu;
         xcb_generic_error_t* error = xcb_request_check(
-            connection, xcb_put_image_checked(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, gc,
-                                              static_cast<std::uint16_t>(root.width()), static_cast<std::uint16_t>(rows),
-                                              0, static_cast<std::int16_t>(top), 0, 24,
-                                              static_cast<std::uint32_t>(rows * root.width() * 4),
-                                              reinterpret_cast<const std::uint8_t*>(pixels.data())));
+            connection,
+            xcb_put_image_checked(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, gc,
+                                  static_cast<std::uint16_t>(root.width()), static_cast<std::uint16_t>(rows),
+                                  0, static_cast<std::int16_t>(top), 0, 24,
+                                  static_cast<std::uint32_t>(rows * root.width() * 4),
+                                  reinterpret_cast<const std::uint8_t*>(pixels.data())));
         ok = error == nullptr;
         std::free(error);
     }

@@ -32,8 +32,12 @@ public:
     TColor GetColor() const override { return FPicker.GetColor(); }
     bool IsCapturing() const override { return FPicker.IsCapturing(); }
     void StopCapture() override { FPicker.StopCapture(); }
-    void SetOnColorChange(TNotify callback) override { FPicker.SetOnColorChange(Counted(ColorChanges, callback)); }
-    void SetOnCaptureStart(TNotify callback) override { FPicker.SetOnCaptureStart(Counted(Starts, callback)); }
+    void SetOnColorChange(TNotify callback) override {
+        FPicker.SetOnColorChange(Counted(ColorChanges, callback));
+    }
+    void SetOnCaptureStart(TNotify callback) override {
+        FPicker.SetOnCaptureStart(Counted(Starts, callback));
+    }
     void SetOnCaptureStop(TNotify callback) override { FPicker.SetOnCaptureStop(Counted(Stops, callback)); }
     void ShowPicker() override { FPicker.ShowPicker(); }
 
@@ -67,7 +71,9 @@ protected:
     }
 
     TfraColorPicker& Frame() { return *FPicker->fraColorPicker1; }
-    TFakePlatformServices::TFakeTimer& Timer() { return static_cast<TFakePlatformServices::TFakeTimer&>(*Frame().Timer1); }
+    TFakePlatformServices::TFakeTimer& Timer() {
+        return static_cast<TFakePlatformServices::TFakeTimer&>(*Frame().Timer1);
+    }
 
     // Opens the picker, starts it and lets one tick copy the square around the pointer.
     void CaptureAt(QPoint cursor) {
@@ -93,7 +99,8 @@ TEST_F(PickerWindow, IsAHiddenToolWindowAsDesigned) {
     EXPECT_EQ(FPicker->Key(), "frmColorPicker");
     EXPECT_EQ(FPicker->size(), QSize(218, 348));
     EXPECT_EQ(FPicker->minimumSize(), FPicker->maximumSize()) << "not resizable";
-    EXPECT_EQ(QPoint(FPicker->Left(), FPicker->Top()), QPoint(192, 114)) << "nothing stored: the designed place";
+    EXPECT_EQ(QPoint(FPicker->Left(), FPicker->Top()), QPoint(192, 114))
+        << "nothing stored: the designed place";
     EXPECT_EQ(FPicker->Position(), TPosition::poDesigned);
     EXPECT_NE(FPicker->findChild<QObject*>("GNUgettextMarker"), nullptr) << "translated when made";
     FPicker->ShowPicker();
