@@ -24,7 +24,12 @@ TfrmColorPicker::TfrmColorPicker(TPlatformServices& platform, QWidget* owner)
 
 void TfrmColorPicker::DoCreate() { FormCreate(); }
 
-void TfrmColorPicker::FormCreate() { TranslateForm(*this); }
+void TfrmColorPicker::FormCreate() {
+    TranslateForm(*this);
+    // The button's accessible name is its caption without the accelerator, in the language shown.
+    QPushButton& capture = *fraColorPicker1->pbCapture;
+    capture.setAccessibleName(capture.text().remove('&'));
+}
 
 TColor TfrmColorPicker::GetColor() const { return fraColorPicker1->PickedColor(); }
 
