@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "core/conversions.h"
 #include "core/resource_text.h"
 
 namespace tintwell {
@@ -96,16 +97,6 @@ std::string Escape(std::string_view text) {
     return escaped;
 }
 
-int HexValue(char c) noexcept {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // A quoted text at the start of rest; rest then starts after its closing quote.
 std::optional<std::string> TakeQuoted(std::string_view& rest) {
     if (rest.empty() || rest.front() != '"')
@@ -136,8 +127,8 @@ std::optional<std::string> TakeQuoted(std::string_view& rest) {
         case 'x': {
             if (i + 1 >= rest.size())
                 return std::nullopt;
-            const int high = HexValue(rest[i]);
-            const int low = HexValue(rest[i + 1]);
+            const int high = HexDigitValue(rest[i]);
+            const int low = HexDigitValue(rest[i + 1]);
             if (high < 0 || low < 0)
                 return std::nullopt;
             text += static_cast<char>(high * 16 + low);
@@ -170,8 +161,8 @@ std::optional<std::vector<std::uint8_t>> ParseHex(std::string_view bytes) {
         bytes = TrimBlanks(bytes);
         if (bytes.size() < 2)
             return std::nullopt;
-        const int high = HexValue(bytes[0]);
-        const int low = HexValue(bytes[1]);
+        const int high = HexDigitValue(bytes[0]);
+        const int low = HexDigitValue(bytes[1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         data.push_back(static_cast<std::uint8_t>(high * 16 + low));

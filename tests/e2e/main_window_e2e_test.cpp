@@ -445,14 +445,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     tintwell::test::TXServer server;
-    if (server.Display().isEmpty()) {
-        std::fprintf(stderr, "Xvfb did not start\n");
+    if (!tintwell::test::UseXServer(server))
         return 1;
-    }
-    setenv("DISPLAY", server.Display().toLocal8Bit().constData(), 1);
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-    // The program under test needs no window manager's help with the focus.
-    unsetenv("WAYLAND_DISPLAY");
     QGuiApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

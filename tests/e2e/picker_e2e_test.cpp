@@ -185,13 +185,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     tintwell::test::TXServer server(tintwell::test::kRoot);
-    if (server.Display().isEmpty()) {
-        std::fprintf(stderr, "Xvfb did not start\n");
+    if (!tintwell::test::UseXServer(server))
         return 1;
-    }
-    setenv("DISPLAY", server.Display().toLocal8Bit().constData(), 1);
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-    unsetenv("WAYLAND_DISPLAY");
     if (!tintwell::test::SetMonitors(QRect(0, 0, 2560, 1600), QRect(2560, 0, 1280, 1024)) ||
         !tintwell::test::PaintRootPattern(tintwell::test::kRoot)) {
         std::fprintf(stderr, "could not set up the monitors and the pattern\n");

@@ -156,13 +156,8 @@ int main(int argc, char** argv) {
     }
     tintwell::test::gProbe = QString::fromLocal8Bit(argv[1]);
     tintwell::test::TXServer server;
-    if (server.Display().isEmpty()) {
-        std::fprintf(stderr, "Xvfb did not start\n");
+    if (!tintwell::test::UseXServer(server))
         return 1;
-    }
-    setenv("DISPLAY", server.Display().toLocal8Bit().constData(), 1);
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-    unsetenv("WAYLAND_DISPLAY");
     QGuiApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

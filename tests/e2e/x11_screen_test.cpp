@@ -108,13 +108,8 @@ TEST_F(X11ScreenOnXvfb, ThePrimaryScreenIsTheLeftMonitorInDevicePixels) {
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     tintwell::test::TXServer server(tintwell::test::kRoot);
-    if (server.Display().isEmpty()) {
-        std::fprintf(stderr, "Xvfb did not start\n");
+    if (!tintwell::test::UseXServer(server))
         return 1;
-    }
-    setenv("DISPLAY", server.Display().toLocal8Bit().constData(), 1);
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-    unsetenv("WAYLAND_DISPLAY");
     if (!tintwell::test::SetMonitors(QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024))) {
         std::fprintf(stderr, "xrandr could not set the monitors\n");
         return 1;

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QThread>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -46,6 +47,17 @@ TXServer::TXServer(QSize size) {
 }
 
 TXServer::~TXServer() { Stop(FServer); }
+
+bool UseXServer(const TXServer& server) {
+    if (server.Display().isEmpty()) {
+        std::fprintf(stderr, "Xvfb did not start\n");
+        return false;
+    }
+    setenv("DISPLAY", server.Display().toLocal8Bit().constData(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    unsetenv("WAYLAND_DISPLAY");
+    return true;
+}
 
 QString XDoTool(const QStringList& arguments, std::chrono::milliseconds timeout) {
     QProcess tool;
@@ -128,8 +140,6 @@ bool CloseWindow(unsigned long window) {
     xcb_disconnect(connection);
     return ok;
 }
-
-QRgb Encoded(int x, int y) { return qRgb(x & 0xff, y & 0xff, ((x >> 8) << 4) | (y >> 8)); }
 
 bool PaintRootPattern(QSize root) {
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);

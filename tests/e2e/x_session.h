@@ -9,6 +9,8 @@
 #include <chrono>
 #include <functional>
 
+#include "support/screen_pattern.h"
+
 namespace tintwell::test {
 
 // The first line a started helper process prints (its display number, its bus address), or an
@@ -36,6 +38,11 @@ private:
     QString FDisplay;
 };
 
+// Points this process and the programs it starts at the server: DISPLAY, Qt's xcb platform, and no
+// Wayland display (the programs under test need no window manager's help with the focus). False,
+// with a message on standard error, when the server did not start.
+bool UseXServer(const TXServer& server);
+
 // Runs xdotool with arguments on the current DISPLAY; its standard output, or an empty text after
 // timeout. Failures show up as an empty result, which the tests check.
 QString XDoTool(const QStringList& arguments, std::chrono::milliseconds timeout = std::chrono::seconds(20));
@@ -53,10 +60,8 @@ QRect WindowGeometry(unsigned long window);
 // whether the message went out.
 bool CloseWindow(unsigned long window);
 
-// The pattern the picker tests paint on the root window: each pixel's colour encodes its
-// coordinates (the low bytes of x and y, and their high bits in blue).
-QRgb Encoded(int x, int y);
-// Paints the pattern over a root window of the given size; whether the server took it.
+// Paints the picker tests' coordinate pattern (support/screen_pattern.h) over a root window of the
+// given size; whether the server took it.
 bool PaintRootPattern(QSize root);
 // Places two monitors on the root window with xrandr, as a desktop with two screens side by side
 // has them: the left one primary. Whether xrandr took them.

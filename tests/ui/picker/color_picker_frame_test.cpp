@@ -10,6 +10,7 @@
 
 #include "colour/colour.h"
 #include "support/fake_platform_services.h"
+#include "support/screen_pattern.h"
 #include "ui/picker/color_picker_frame.h"
 
 namespace tintwell {
@@ -17,12 +18,8 @@ namespace {
 
 using test::TFakePlatformServices;
 
-// The fake screen's pixel at (x, y): the low bytes of x and y, and their high bits in blue.
-QRgb Encoded(int x, int y) { return qRgb(x & 0xff, y & 0xff, ((x >> 8) << 4) | (y >> 8)); }
-TColor EncodedColor(int x, int y) {
-    const QRgb rgb = Encoded(x, y);
-    return RGB(qRed(rgb), qGreen(rgb), qBlue(rgb));
-}
+using test::Encoded;
+using test::EncodedColor;
 QRgb Opaque(QRgb rgb) { return rgb | 0xff000000u; }
 
 QImage EncodedScreen(QSize size) {

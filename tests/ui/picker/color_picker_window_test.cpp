@@ -11,6 +11,7 @@
 #include "colour/colour.h"
 #include "settings/settings_store.h"
 #include "support/fake_platform_services.h"
+#include "support/screen_pattern.h"
 #include "ui/main/main_window.h"
 #include "ui/picker/color_picker_window.h"
 
@@ -19,11 +20,8 @@ namespace {
 
 using test::TFakePlatformServices;
 
-QRgb Encoded(int x, int y) { return qRgb(x & 0xff, y & 0xff, ((x >> 8) << 4) | (y >> 8)); }
-TColor EncodedColor(int x, int y) {
-    const QRgb rgb = Encoded(x, y);
-    return RGB(qRed(rgb), qGreen(rgb), qBlue(rgb));
-}
+using test::Encoded;
+using test::EncodedColor;
 
 // Stands between the main window and the real picker and counts what the picker calls back.
 class TCountingPicker : public IColorPicker {
