@@ -432,7 +432,7 @@ std::string FormatValueLine(std::string_view name, const TStoredValue& value) {
 }
 
 std::string DefaultUserStorePath() {
-    // A relative XDG_CONFIG_HOME is invalid by the base directory specification and is ignored.
+    // XDG_CONFIG_HOME must be an absolute path (the XDG base directory rules); anything else is ignored.
     const char* configHome = std::getenv("XDG_CONFIG_HOME");
     QString folder = configHome != nullptr && configHome[0] == '/' ? QString::fromLocal8Bit(configHome)
                                                                    : QDir::homePath() + "/.config";

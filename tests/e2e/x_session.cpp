@@ -176,7 +176,7 @@ bool PaintRootPattern(QSize root) {
 
 bool SetMonitors(QRect left, QRect right) {
     // Physical sizes at 96 dpi; xrandr wants them.
-    const auto spec = [](QRect r) {
+    const auto geometry = [](QRect r) {
         return QString("%1/%2x%3/%4+%5+%6")
             .arg(r.width())
             .arg(r.width() * 254 / 960)
@@ -185,8 +185,8 @@ bool SetMonitors(QRect left, QRect right) {
             .arg(r.x())
             .arg(r.y());
     };
-    return QProcess::execute("xrandr", {"--setmonitor", "L", spec(left), "none"}) == 0 &&
-           QProcess::execute("xrandr", {"--setmonitor", "R", spec(right), "none"}) == 0;
+    return QProcess::execute("xrandr", {"--setmonitor", "L", geometry(left), "none"}) == 0 &&
+           QProcess::execute("xrandr", {"--setmonitor", "R", geometry(right), "none"}) == 0;
 }
 
 QImage GrabScreen() {

@@ -62,8 +62,7 @@ void TfrmColorPicker::ShowPicker() {
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
-    raise();
-    activateWindow();
+    Platform().BringToForeground(*this);
 }
 
 void TfrmColorPicker::FormClose() { StopCapture(); }
