@@ -26,6 +26,11 @@ constexpr std::string_view kUsage =
     "      The readouts of one colour: the colour itself, its inverse, the inverse\n"
     "      with gray correction (maximized unless chosen), its HSV and its\n"
     "      five-colour palette.\n"
+    "  show - [--correction ...] [--json]\n"
+    "      The same for each line of standard input, one output line each:\n"
+    "      original, inverse, corrected, H,S,V and the five palette colours, or one\n"
+    "      JSON object. A line that is no colour is reported with its number on\n"
+    "      standard error, the others go on, and the exit status is then 1.\n"
     "  average [--json] FILE...\n"
     "      Each image's average colour: per channel, the level half of the\n"
     "      pixels lie below.\n"
@@ -108,7 +113,47 @@ void WriteShowJson(std::ostream& out, const TColorReadouts& r, TGrayCorrectionMo
     out << "]}\n";
 }
 
-int RunShow(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+// The batch form's line: the three readouts' codes, the HSV and the palette, blank-separated.
+void WriteShowLine(std::ostream& out, const TColorReadouts& r, const THSVColor& hsv) {
+    out << r.Current.HTML << ' ' << r.Inverse.HTML << ' ' << r.Corrected.HTML << ' '
+        << IntToStr(static_cast<long long>(hsv.Hue)) << ','
+        << IntToStr(static_cast<long long>(hsv.Saturation)) << ','
+        << IntToStr(static_cast<long long>(hsv.Value));
+    for (const auto& cell : r.Palette)
+        out << ' ' << cell.HTML;
+    out << '\n';
+}
+
+std::string NotAColour(std::string_view text) {
+    return Join({"'", Printable(text),
+                 "' is not a colour; use #RRGGBB or RRGGBB (hexadecimal) or R,G,B (decimal 0..255)"});
+}
+
+// show -: every line of in; a bad line is reported with its number and the rest go on.
+int RunShowBatch(std::istream& in, std::ostream& out, std::ostream& err, TGrayCorrectionMode mode,
+                 bool json) {
+    int code = kExitOk;
+    std::string line;
+    for (long long number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const auto colour = ParseColourArgument(line);
+        if (!colour) {
+            err << kProgram << ": line " << IntToStr(number) << ": " << NotAColour(line) << '\n';
+            code = kExitFileFailed;
+            continue;
+        }
+        const TColorReadouts readouts = ComputeReadouts(*colour, mode);
+        const THSVColor hsv = ColorToHSV(*colour);
+        if (json)
+            WriteShowJson(out, readouts, mode, hsv);
+        else
+            WriteShowLine(out, readouts, hsv);
+    }
+    return code;
+}
+
+int RunShow(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err) {
     std::optional<std::string> colourText;
     TGrayCorrectionMode mode = TGrayCorrectionMode::gcMaximized;
     bool json = false;
@@ -140,12 +185,12 @@ int RunShow(std::span<const std::string> args, std::ostream& out, std::ostream& 
         }
     }
     if (!colourText)
-        return UsageError(err, "show needs a colour: #RRGGBB, RRGGBB or R,G,B");
+        return UsageError(err, "show needs a colour: #RRGGBB, RRGGBB or R,G,B, or - for standard input");
+    if (*colourText == "-")
+        return RunShowBatch(in, out, err, mode, json);
     const auto colour = ParseColourArgument(*colourText);
     if (!colour)
-        return UsageError(
-            err, Join({"'", Printable(*colourText),
-                       "' is not a colour; use #RRGGBB or RRGGBB (hexadecimal) or R,G,B (decimal 0..255)"}));
+        return UsageError(err, NotAColour(*colourText));
 
     const TColorReadouts readouts = ComputeReadouts(*colour, mode);
     const THSVColor hsv = ColorToHSV(*colour);
@@ -258,7 +303,7 @@ std::string JsonString(std::string_view text) {
     return json;
 }
 
-int Run(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+int Run(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err) {
     try {
         if (args.empty())
             return UsageError(err, "no command given");
@@ -272,7 +317,7 @@ int Run(std::span<const std::string> args, std::ostream& out, std::ostream& err)
             return kExitOk;
         }
         if (command == "show")
-            return RunShow(args.subspan(1), out, err);
+            return RunShow(args.subspan(1), in, out, err);
         if (command == "average")
             return RunAverage(args.subspan(1), out, err);
         if (command == "stats")

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <istream>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -26,7 +27,8 @@ std::string Printable(std::string_view text);
 // A JSON string literal, quotes included.
 std::string JsonString(std::string_view text);
 
-// Runs one command line (without the program name). Results go to out, messages to err.
-int Run(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+// Runs one command line (without the program name). Results go to out, messages to err; `show -`
+// reads its colours from in.
+int Run(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err);
 
 } // namespace tintwell::cli

@@ -90,6 +90,39 @@ TEST(Show, JsonWithCorrectionInEitherSpelling) {
     EXPECT_EQ(RunWith({"show", "--correction=partial", "--json", "#336699"}).out, expected);
 }
 
+// show -: a line of output for each line of input, in order; a bad line is named by its number on
+// standard error while the rest go on, and the exit status says so at the end.
+TEST(ShowBatch, OneLineEachAndBadLinesByNumber) {
+    const Result r =
+        RunWith({"show", "-", "--correction", "partial"}, "808080\n#336699\r\nnope\n\n51,102,153\n");
+    EXPECT_EQ(r.code, kExitFileFailed);
+    EXPECT_EQ(r.out, "#808080 #7F7F7F #7F7F7F 0,0,50 #CCCCCC #808080 #CCCCCC #808080 #808080\n"
+                     "#336699 #CC9966 #FFFFCC 210,67,60 #4C99E6 #998832 #E6B24C #666666 #999999\n"
+                     "#336699 #CC9966 #FFFFCC 210,67,60 #4C99E6 #998832 #E6B24C #666666 #999999\n");
+    EXPECT_EQ(r.err, "tintwell-cli: line 3: 'nope' is not a colour; use #RRGGBB or RRGGBB (hexadecimal) or "
+                     "R,G,B (decimal 0..255)\n"
+                     "tintwell-cli: line 4: '' is not a colour; use #RRGGBB or RRGGBB (hexadecimal) or "
+                     "R,G,B (decimal 0..255)\n");
+    EXPECT_NE(RunWith({"show", "808080", "--correction", "partial", "--json"})
+                  .out.find("\"corrected\":\"#7F7F7F\""),
+              std::string::npos)
+        << "the batch line says what the single colour says";
+}
+
+TEST(ShowBatch, JsonGivesTheSingleColoursObjectPerLine) {
+    const Result batch = RunWith({"show", "-", "--json"}, "#336699\n10,20,30");
+    EXPECT_EQ(batch.code, kExitOk);
+    EXPECT_EQ(batch.out,
+              RunWith({"show", "#336699", "--json"}).out + RunWith({"show", "10,20,30", "--json"}).out);
+    EXPECT_TRUE(batch.err.empty());
+}
+
+TEST(ShowBatch, NoInputNoOutput) {
+    const Result r = RunWith({"show", "-"}, "");
+    EXPECT_EQ(r.code, kExitOk);
+    EXPECT_TRUE(r.out.empty());
+}
+
 TEST(Show, TextHasOneLinePerReadout) {
     const Result r = RunWith({"show", "#336699", "--correction", "average"});
     EXPECT_EQ(r.code, kExitOk);

@@ -15,10 +15,11 @@ struct Result {
     std::string err;
 };
 
-inline Result RunWith(std::vector<std::string> args) {
+inline Result RunWith(std::vector<std::string> args, const std::string& input = {}) {
+    std::istringstream in(input);
     std::ostringstream out;
     std::ostringstream err;
-    const int code = Run(args, out, err);
+    const int code = Run(args, in, out, err);
     return {code, out.str(), err.str()};
 }
 
