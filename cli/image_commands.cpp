@@ -1,8 +1,13 @@
 // The commands that run the Open Image road on files: load by extension, copy into a bitmap,
 // make it 24-bit, then count.
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "cli/cli.h"
@@ -52,15 +57,27 @@ TBitmap LoadAnalysisBitmap(const std::string& fileName) {
     return AnalysisBitmap(*picture.Graphic());
 }
 
-// The common option shape: --json, repeated --plane values, and file operands.
+// The common option shape: --json, repeated --plane values (stats, histogram), --jobs (average),
+// and file operands.
 struct TArgs {
     bool Json = false;
     std::vector<TPixelPlane> Planes;
+    std::optional<unsigned> Jobs;
     std::vector<std::string> Files;
 };
 
+constexpr unsigned kMostJobs = 1024;
+
+std::optional<unsigned> ParseJobs(std::string_view text) {
+    unsigned jobs = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+    if (error != std::errc() || end != text.data() + text.size() || jobs == 0 || jobs > kMostJobs)
+        return std::nullopt;
+    return jobs;
+}
+
 std::optional<int> ParseArgs(std::string_view command, std::span<const std::string> args, bool planesAllowed,
-                             TArgs& parsed, std::ostream& err) {
+                             TArgs& parsed, std::ostream& err, bool jobsAllowed = false) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -84,6 +101,19 @@ std::optional<int> ParseArgs(std::string_view command, std::span<const std::stri
                 return UsageError(err, Join({"'", Printable(value),
                                              "' is not a plane; see 'tintwell-cli --help' for the names"}));
             parsed.Planes.push_back(*plane);
+        } else if (jobsAllowed && (arg == "--jobs" || arg.starts_with("--jobs="))) {
+            std::string_view value;
+            if (arg == "--jobs") {
+                if (i + 1 == args.size())
+                    return UsageError(err, "--jobs needs a number");
+                value = args[++i];
+            } else {
+                value = arg.substr(std::string_view("--jobs=").size());
+            }
+            parsed.Jobs = ParseJobs(value);
+            if (!parsed.Jobs)
+                return UsageError(err,
+                                  Join({"'", Printable(value), "' is not a number of jobs; use 1 to 1024"}));
         } else {
             return UsageError(err, Join({"unknown option '", Printable(arg), "' for ", command}));
         }
@@ -104,35 +134,82 @@ std::optional<int> RequireOneFile(std::string_view command, const TArgs& parsed,
 
 } // namespace
 
+// One file's average colour, or why it has none.
+struct TAverage {
+    std::string Colour;
+    std::string Error;
+};
+
+TAverage AverageOf(const std::string& file) {
+    try {
+        TPicture picture;
+        picture.LoadFromFile(file);
+        return {ColorToHTML(PictureAverageColor(*picture.Graphic())), {}};
+    } catch (const Exception& e) {
+        return {{}, e.Message()};
+    } catch (const std::exception& e) {
+        // Out of memory and the like: this file fails, the others go on.
+        return {{}, e.what()};
+    }
+}
+
+// The files' averages, computed by up to `jobs` threads, each file by one of them; report(i, result)
+// runs on the calling thread for every file in the order of the files, as soon as that file and all
+// before it are done. At most `jobs` pictures are in memory at once.
+template <class TReport>
+void ForEachAverage(const std::vector<std::string>& files, unsigned jobs, TReport report) {
+    jobs = std::max(1u, std::min<unsigned>(jobs, static_cast<unsigned>(files.size())));
+    if (jobs == 1) {
+        for (std::size_t i = 0; i < files.size(); ++i)
+            report(i, AverageOf(files[i]));
+        return;
+    }
+    std::vector<std::optional<TAverage>> done(files.size());
+    std::atomic<std::size_t> next{0};
+    std::mutex lock;
+    std::condition_variable ready;
+    std::vector<std::jthread> workers;
+    for (unsigned j = 0; j < jobs; ++j)
+        workers.emplace_back([&] {
+            for (std::size_t i = next++; i < files.size(); i = next++) {
+                TAverage result = AverageOf(files[i]);
+                const std::lock_guard guard(lock);
+                done[i] = std::move(result);
+                ready.notify_one();
+            }
+        });
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::unique_lock guard(lock);
+        ready.wait(guard, [&] { return done[i].has_value(); });
+        TAverage result = std::move(*done[i]);
+        guard.unlock();
+        report(i, result);
+    }
+}
+
 int RunAverage(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
     TArgs parsed;
-    if (const auto usage = ParseArgs("average", args, false, parsed, err))
+    if (const auto usage = ParseArgs("average", args, false, parsed, err, true))
         return *usage;
     if (parsed.Files.empty())
         return UsageError(err, "average needs at least one file");
+    const unsigned jobs = parsed.Jobs.value_or(std::max(1u, std::thread::hardware_concurrency()));
     int code = kExitOk;
     if (parsed.Json)
         out << '[';
-    for (std::size_t i = 0; i < parsed.Files.size(); ++i) {
+    ForEachAverage(parsed.Files, jobs, [&](std::size_t i, const TAverage& result) {
         const std::string& file = parsed.Files[i];
-        std::string colour;
-        std::string error;
-        try {
-            TPicture picture;
-            picture.LoadFromFile(file);
-            colour = ColorToHTML(PictureAverageColor(*picture.Graphic()));
-        } catch (const Exception& e) {
-            error = e.Message();
-            code = FileError(err, file, error);
-        }
+        if (!result.Error.empty())
+            code = FileError(err, file, result.Error);
         if (parsed.Json) {
             out << (i ? "," : "") << "{\"file\":" << JsonString(file) << ','
-                << (error.empty() ? "\"average\":" + JsonString(colour) : "\"error\":" + JsonString(error))
+                << (result.Error.empty() ? "\"average\":" + JsonString(result.Colour)
+                                         : "\"error\":" + JsonString(result.Error))
                 << '}';
-        } else if (error.empty()) {
-            out << colour << "  " << PrintableFileName(file) << '\n';
+        } else if (result.Error.empty()) {
+            out << result.Colour << "  " << PrintableFileName(file) << '\n';
         }
-    }
+    });
     if (parsed.Json)
         out << "]\n";
     return code;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <numeric>
 #include <sstream>
 #include <string>
@@ -50,6 +52,39 @@ TEST_F(ImageCommands, AverageGoesOnPastAFailedFile) {
     EXPECT_EQ(r.out, "#818181  " + gray + "\n");
     EXPECT_EQ(r.err, "tintwell-cli: " + gif + ": Unknown picture file extension (.gif)\n" +
                          "tintwell-cli: " + broken + ": Bitmap image is not valid\n");
+}
+
+// Several files at once: the same results, in the order of the files, whatever finishes first.
+TEST_F(ImageCommands, AverageWithJobsKeepsTheOrderOfTheFiles) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 12; ++i) {
+        std::string name = std::to_string(i);
+        name += ".bmp";
+        files.push_back(dir.Write(
+            name, UniformBmp(static_cast<std::uint8_t>(i * 20), 64, static_cast<std::uint8_t>(255 - i))));
+    }
+    files.insert(files.begin() + 5, dir.Write("broken.bmp", {'B', 'M', 0}));
+    std::vector<std::string> one = {"average", "--jobs", "1"};
+    one.insert(one.end(), files.begin(), files.end());
+    const Result sequential = RunWith(one);
+    ASSERT_EQ(sequential.code, kExitFileFailed);
+    ASSERT_EQ(std::count(sequential.out.begin(), sequential.out.end(), '\n'), 12);
+    for (const char* jobs : {"--jobs=2", "--jobs=4", "--jobs=64"}) {
+        std::vector<std::string> many = {"average", jobs, "--json"};
+        many.insert(many.end(), files.begin(), files.end());
+        std::vector<std::string> oneJson = {"average", "--jobs=1", "--json"};
+        oneJson.insert(oneJson.end(), files.begin(), files.end());
+        const Result parallel = RunWith(many);
+        const Result reference = RunWith(oneJson);
+        EXPECT_EQ(parallel.out, reference.out) << jobs;
+        EXPECT_EQ(parallel.err, reference.err) << jobs;
+        EXPECT_EQ(parallel.code, kExitFileFailed) << jobs;
+        many.erase(many.begin() + 2); // and as text
+        EXPECT_EQ(RunWith(many).out, sequential.out) << jobs;
+    }
+    std::string firstTwo = "#0141FF  ";
+    firstTwo.append(files[0]).append("\n#1541FF  ").append(files[1]);
+    EXPECT_NE(sequential.out.find(firstTwo), std::string::npos) << sequential.out;
 }
 
 TEST_F(ImageCommands, AverageJsonCarriesErrorsInPlace) {
@@ -144,6 +179,11 @@ const UsageCase kUsage[] = {
     {"plane_missing_value", {"stats", "a.bmp", "--plane"}, "--plane needs"},
     {"plane_on_average", {"average", "--plane", "red", "a.bmp"}, "unknown option '--plane' for average"},
     {"info_without_file", {"info"}, "info takes exactly one file"},
+    {"no_jobs", {"average", "--jobs", "0", "a.bmp"}, "'0' is not a number of jobs"},
+    {"jobs_not_a_number", {"average", "--jobs=two", "a.bmp"}, "'two' is not a number of jobs"},
+    {"too_many_jobs", {"average", "--jobs", "1025", "a.bmp"}, "'1025' is not a number of jobs"},
+    {"jobs_missing_value", {"average", "a.bmp", "--jobs"}, "--jobs needs a number"},
+    {"jobs_on_stats", {"stats", "--jobs", "2", "a.bmp"}, "unknown option '--jobs' for stats"},
 };
 
 class ImageCommandUsage : public ::testing::TestWithParam<UsageCase> {};
