@@ -160,17 +160,13 @@ int RunShow(std::span<const std::string> args, std::istream& in, std::ostream& o
     bool json = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
+        std::string_view value;
+        TOption option = TOption::No;
         if (arg == "--json") {
             json = true;
-        } else if (arg == "--correction" || arg.starts_with("--correction=")) {
-            std::string_view value;
-            if (arg == "--correction") {
-                if (i + 1 == args.size())
-                    return UsageError(err, "--correction needs a value: maximized, average or partial");
-                value = args[++i];
-            } else {
-                value = arg.substr(std::string_view("--correction=").size());
-            }
+        } else if ((option = OptionValue(args, i, "correction", value)) != TOption::No) {
+            if (option == TOption::Missing)
+                return UsageError(err, "--correction needs a value: maximized, average or partial");
             const auto parsed = ParseMode(value);
             if (!parsed)
                 return UsageError(err, Join({"'", Printable(value),
@@ -209,6 +205,24 @@ std::string Join(std::initializer_list<std::string_view> parts) {
     for (const std::string_view part : parts)
         joined.append(part);
     return joined;
+}
+
+TOption OptionValue(std::span<const std::string> args, std::size_t& i, std::string_view name,
+                    std::string_view& value) {
+    const std::string_view arg = args[i];
+    if (!arg.starts_with("--") || arg.substr(2, name.size()) != name)
+        return TOption::No;
+    const std::string_view rest = arg.substr(2 + name.size());
+    if (rest.starts_with('=')) {
+        value = rest.substr(1);
+        return TOption::Value;
+    }
+    if (!rest.empty())
+        return TOption::No;
+    if (i + 1 == args.size())
+        return TOption::Missing;
+    value = args[++i];
+    return TOption::Value;
 }
 
 int UsageError(std::ostream& err, std::string_view message) {

@@ -81,35 +81,25 @@ std::optional<int> ParseArgs(std::string_view command, std::span<const std::stri
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
+        std::string_view value;
+        TOption option = TOption::No;
         if (optionsEnded || !arg.starts_with("--")) {
             parsed.Files.emplace_back(arg);
         } else if (arg == "--") {
             optionsEnded = true;
         } else if (arg == "--json") {
             parsed.Json = true;
-        } else if (planesAllowed && (arg == "--plane" || arg.starts_with("--plane="))) {
-            std::string_view value;
-            if (arg == "--plane") {
-                if (i + 1 == args.size())
-                    return UsageError(err, "--plane needs a plane name or number");
-                value = args[++i];
-            } else {
-                value = arg.substr(std::string_view("--plane=").size());
-            }
+        } else if (planesAllowed && (option = OptionValue(args, i, "plane", value)) != TOption::No) {
+            if (option == TOption::Missing)
+                return UsageError(err, "--plane needs a plane name or number");
             const auto plane = ParsePlane(value);
             if (!plane)
                 return UsageError(err, Join({"'", Printable(value),
                                              "' is not a plane; see 'tintwell-cli --help' for the names"}));
             parsed.Planes.push_back(*plane);
-        } else if (jobsAllowed && (arg == "--jobs" || arg.starts_with("--jobs="))) {
-            std::string_view value;
-            if (arg == "--jobs") {
-                if (i + 1 == args.size())
-                    return UsageError(err, "--jobs needs a number");
-                value = args[++i];
-            } else {
-                value = arg.substr(std::string_view("--jobs=").size());
-            }
+        } else if (jobsAllowed && (option = OptionValue(args, i, "jobs", value)) != TOption::No) {
+            if (option == TOption::Missing)
+                return UsageError(err, "--jobs needs a number");
             parsed.Jobs = ParseJobs(value);
             if (!parsed.Jobs)
                 return UsageError(err,
