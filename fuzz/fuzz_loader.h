@@ -14,9 +14,9 @@
 #include <string>
 #include <unistd.h>
 
+#include "codec/limits.h"
 #include "core/exception.h"
 #include "imaging/analysis.h"
-#include "imaging/limits.h"
 #include "imaging/picture.h"
 
 namespace tintwell::fuzz {

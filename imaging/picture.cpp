@@ -1,17 +1,9 @@
 #include "imaging/picture.h"
 
+#include "codec/errors.h"
 #include "core/resource_text.h"
-#include "imaging/errors.h"
 
 namespace tintwell {
-
-std::string ExtractFileExt(const std::string& fileName) {
-    const std::size_t slash = fileName.find_last_of('/');
-    const std::size_t dot = fileName.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    return fileName.substr(dot + 1);
-}
 
 void TPicture::LoadFromFile(const std::string& fileName) {
     const std::string extension = ExtractFileExt(fileName);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "codec/file_io.h"
 #include "imaging/graphic.h"
 #include "imaging/registry.h"
 
@@ -32,9 +33,5 @@ private:
     const TGraphicFormatRegistry* FRegistry = nullptr; // null: the application's registry
     std::unique_ptr<TGraphic> FGraphic;
 };
-
-// The extension of a file name: the text after its last dot ("" without one). A dot inside a
-// folder name does not count.
-std::string ExtractFileExt(const std::string& fileName);
 
 } // namespace tintwell

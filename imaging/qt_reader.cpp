@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <climits>
 
-#include "imaging/errors.h"
-#include "imaging/file_io.h"
-#include "imaging/limits.h"
+#include "codec/errors.h"
+#include "codec/file_io.h"
+#include "codec/limits.h"
 
 namespace tintwell {
 

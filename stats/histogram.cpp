@@ -43,7 +43,7 @@ template <TPixelPlane P> void CountPlane(const TBitmapView& bitmap, THistogram& 
         std::int32_t total = 0;
         for (const auto& way : counts)
             total += way[level];
-        histogram.Counts[level] = total;
+        histogram.Counts[level] += total;
     }
 }
 
@@ -75,7 +75,7 @@ void CountChannels(const TBitmapView& bitmap, THistogram& red, THistogram& green
             std::int32_t total = 0;
             for (std::size_t k = 0; k < kWays; ++k)
                 total += counts[3 * k + c][level];
-            byChannel[c]->Counts[level] = total;
+            byChannel[c]->Counts[level] += total;
         }
     }
 }
@@ -110,6 +110,18 @@ void GetChannelHistograms(const TBitmapView& bitmap, THistogram& red, THistogram
     red.Clear();
     green.Clear();
     blue.Clear();
+    CountChannels(bitmap, red, green, blue);
+}
+
+void AddToHistogram(const TBitmapView& bitmap, TPixelPlane plane, THistogram& histogram) {
+    if (static_cast<unsigned>(plane) >= static_cast<unsigned>(kPixelPlaneCount))
+        throw std::invalid_argument("AddToHistogram: unknown pixel plane " +
+                                    std::to_string(static_cast<int>(plane)));
+    detail::DispatchPlane(plane, [&](auto p) { CountPlane<decltype(p)::value>(bitmap, histogram); });
+}
+
+void AddToChannelHistograms(const TBitmapView& bitmap, THistogram& red, THistogram& green,
+                            THistogram& blue) noexcept {
     CountChannels(bitmap, red, green, blue);
 }
 

@@ -89,4 +89,11 @@ void GetHistogram(const TBitmapView& bitmap, TPixelPlane plane, THistogram& hist
 // GetHistogram does, before clearing anything.
 void GetChannelHistograms(const TBitmapView& bitmap, THistogram& red, THistogram& green, THistogram& blue);
 
+// For a picture counted in parts (bands of rows): add the levels of a 24-bit bitmap's pixels to
+// the counters, without clearing them and without GetHistogram's checks; the caller keeps the
+// total below 2^31. std::invalid_argument for a plane outside 0..15.
+void AddToHistogram(const TBitmapView& bitmap, TPixelPlane plane, THistogram& histogram);
+void AddToChannelHistograms(const TBitmapView& bitmap, THistogram& red, THistogram& green,
+                            THistogram& blue) noexcept;
+
 } // namespace tintwell

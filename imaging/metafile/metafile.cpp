@@ -1,6 +1,6 @@
 #include "imaging/metafile/metafile.h"
 
-#include "imaging/file_io.h"
+#include "codec/file_io.h"
 #include "imaging/metafile/metafile_program.h"
 #include "imaging/registry.h"
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "codec/errors.h"
 #include "core/resource_text.h"
-#include "imaging/errors.h"
 
 namespace tintwell::metafile {
 

@@ -5,71 +5,19 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "codec/errors.h"
+#include "codec/limits.h"
 #include "core/resource_text.h"
 #include "imaging/bitmap.h"
-#include "imaging/errors.h"
-#include "imaging/limits.h"
 
 namespace tintwell {
 namespace {
-
-constexpr std::uint32_t kRgbMask = 0xFFFFFFu;
 
 bool IsTrueColor(TDibPixelFormat format) { return format == TDibPixelFormat::TrueColor; }
 
 [[noreturn]] void RaiseOutOfMemory() { throw EInvalidGraphic(ResString("Not enough memory for the bitmap")); }
 
-std::vector<TColor> StandardPalette(TDibPixelFormat format) {
-    std::vector<TColor> palette;
-    switch (format) {
-    case TDibPixelFormat::BlackAndWhite: palette = {RGB(0, 0, 0), RGB(255, 255, 255)}; break;
-    case TDibPixelFormat::Gray16:
-        for (int i = 0; i < 16; ++i)
-            palette.push_back(RGB(i * 17, i * 17, i * 17));
-        break;
-    case TDibPixelFormat::Gray256:
-        for (int i = 0; i < 256; ++i)
-            palette.push_back(RGB(i, i, i));
-        break;
-    case TDibPixelFormat::Color16:
-    case TDibPixelFormat::Color256:
-    case TDibPixelFormat::TrueColor: break;
-    }
-    return palette;
-}
-
-int SquaredDistance(TColor a, TColor b) {
-    const int dr = GetRValue(a) - GetRValue(b);
-    const int dg = GetGValue(a) - GetGValue(b);
-    const int db = GetBValue(a) - GetBValue(b);
-    return dr * dr + dg * dg + db * db;
-}
-
 } // namespace
-
-std::string_view DisplayName(TDibPixelFormat format) noexcept {
-    switch (format) {
-    case TDibPixelFormat::BlackAndWhite: return N_("Black and white");
-    case TDibPixelFormat::Gray16: return N_("16 shades of gray");
-    case TDibPixelFormat::Gray256: return N_("256 shades of gray");
-    case TDibPixelFormat::Color16: return N_("16 color");
-    case TDibPixelFormat::Color256: return N_("256 color");
-    case TDibPixelFormat::TrueColor: return N_("True color");
-    }
-    return "";
-}
-
-int BitsPerPixel(TDibPixelFormat format) noexcept {
-    switch (format) {
-    case TDibPixelFormat::BlackAndWhite: return 1;
-    case TDibPixelFormat::Gray16:
-    case TDibPixelFormat::Color16: return 4;
-    case TDibPixelFormat::Gray256:
-    case TDibPixelFormat::Color256: return 8;
-    case TDibPixelFormat::TrueColor: return 24;
-    }
-    return 24;
-}
 
 void TDibGraphic::Draw(QPainter& painter, const QRectF& rect) const {
     if (!FImage.isNull())
@@ -113,45 +61,22 @@ void TDibGraphic::SetPalette(const std::vector<TColor>& colours) {
 }
 
 void TDibGraphic::ApplyPalette(std::vector<TColor> colours) {
-    FNearestCache.fill(TCacheSlot{});
     if (IsTrueColor(FPixelFormat)) {
-        FPalette.clear();
+        FMatcher = TPaletteMatcher();
         return;
     }
     const std::size_t capacity = std::size_t{1} << BitsPerPixel(FPixelFormat);
     if (colours.size() > capacity)
         colours.resize(capacity);
-    FPalette = std::move(colours);
+    FMatcher = TPaletteMatcher(std::move(colours));
     if (FImage.isNull())
         return;
-    // 256 entries whatever the depth: a pixel byte that a damaged file put past the palette still
-    // has a colour (black), so no conversion ever looks beyond the table.
-    QList<QRgb> table(256, qRgb(0, 0, 0));
-    for (std::size_t i = 0; i < FPalette.size(); ++i)
-        table[static_cast<qsizetype>(i)] =
-            qRgb(GetRValue(FPalette[i]), GetGValue(FPalette[i]), GetBValue(FPalette[i]));
+    // 256 entries whatever the depth, so no conversion ever looks beyond the table.
+    const TColourTable padded = PaddedColourTable(FMatcher.Palette());
+    QList<QRgb> table;
+    for (const TColor colour : padded)
+        table.push_back(qRgb(GetRValue(colour), GetGValue(colour), GetBValue(colour)));
     FImage.setColorTable(table);
-}
-
-int TDibGraphic::NearestPaletteIndex(TColor colour) {
-    const auto key = static_cast<std::uint32_t>(colour) & kRgbMask;
-    const auto rgb = static_cast<TColor>(key);
-    TCacheSlot& slot = FNearestCache[key % FNearestCache.size()];
-    if (slot.Colour == rgb)
-        return slot.Index;
-    int best = 0;
-    int bestDistance = 0;
-    for (std::size_t i = 0; i < FPalette.size(); ++i) {
-        const int distance = SquaredDistance(rgb, FPalette[i]);
-        if (i == 0 || distance < bestDistance) {
-            best = static_cast<int>(i);
-            bestDistance = distance;
-            if (distance == 0)
-                break;
-        }
-    }
-    slot = TCacheSlot{rgb, best};
-    return best;
 }
 
 void TDibGraphic::SetPixelColor(int x, int y, TColor colour) {

@@ -6,25 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "codec/raster.h"
 #include "core/tcolor.h"
 #include "imaging/graphic.h"
 
 namespace tintwell {
-
-// The raster formats of a TDibGraphic, numbered as the file dialogs and messages know them.
-enum class TDibPixelFormat {
-    BlackAndWhite = 0,
-    Gray16 = 1,
-    Gray256 = 2,
-    Color16 = 3,
-    Color256 = 4,
-    TrueColor = 5
-};
-
-// "Black and white", "16 shades of gray", "256 shades of gray", "16 color", "256 color", "True color".
-std::string_view DisplayName(TDibPixelFormat format) noexcept;
-// The nominal depth: 1, 4, 8, 4, 8, 24.
-int BitsPerPixel(TDibPixelFormat format) noexcept;
 
 // A device-independent raster with a palette where its format has one. Storage: TrueColor is a
 // QImage::Format_BGR888 image; every palette format is a Format_Indexed8 image, one byte per pixel
@@ -48,7 +34,7 @@ public:
     int DpiY() const noexcept { return FDpiY; }
     const QImage& Image() const noexcept { return FImage; }
     // The palette as set, without the padding; empty for TrueColor.
-    const std::vector<TColor>& Palette() const noexcept { return FPalette; }
+    const std::vector<TColor>& Palette() const noexcept { return FMatcher.Palette(); }
 
     // Makes a raster of the given size and format, all pixels 0 (palette entry 0, or black), with
     // the format's standard palette: black and white; 16 grays of level i x 17; 256 grays of level
@@ -64,7 +50,7 @@ public:
     // The palette entry nearest to colour (its low 24 bits; the top byte is ignored): smallest sum
     // of squared channel differences, the lower index on a tie, an exact match ending the search;
     // remembered in 1020 slots keyed by the colour value modulo 1020. 0 for an empty palette.
-    int NearestPaletteIndex(TColor colour);
+    int NearestPaletteIndex(TColor colour) noexcept { return FMatcher.NearestIndex(colour); }
 
     // Writes one pixel by colour (TrueColor) or by its nearest palette entry. Raises
     // std::out_of_range outside the raster.
@@ -88,12 +74,7 @@ protected:
 private:
     void ApplyPalette(std::vector<TColor> colours);
 
-    struct TCacheSlot {
-        TColor Colour = -1;
-        int Index = 0;
-    };
-    std::vector<TColor> FPalette;
-    std::array<TCacheSlot, 1020> FNearestCache{};
+    TPaletteMatcher FMatcher;
 };
 
 } // namespace tintwell

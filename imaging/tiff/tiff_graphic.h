@@ -2,23 +2,10 @@
 
 #include <string_view>
 
+#include "codec/tiff_decode.h"
 #include "imaging/tiff/dib_graphic.h"
 
 namespace tintwell {
-
-enum class TTiffCompression {
-    None = 0,
-    Packbits = 1,
-    CcittGroup3_1D = 2,
-    CcittGroup3_2D = 3,
-    CcittGroup4 = 4,
-    ZLib = 5,
-    JPEG = 6,
-    LZW = 7
-};
-
-// "None", "Packbits", "CCITT Group 3, 1D", "CCITT Group 3, 2D", "CCITT Group 4", "ZLib", "JPEG", "LZW".
-std::string_view DisplayName(TTiffCompression compression) noexcept;
 
 // The first image of a TIFF file, read through libtiff.
 class TTiffGraphic : public TDibGraphic {

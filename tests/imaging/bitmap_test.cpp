@@ -3,9 +3,9 @@
 #include <QImage>
 #include <string>
 
+#include "codec/errors.h"
+#include "codec/limits.h"
 #include "imaging/bitmap.h"
-#include "imaging/errors.h"
-#include "imaging/limits.h"
 #include "stats/average_colour.h"
 #include "support/bmp_builder.h"
 #include "support/temp_dir.h"

@@ -7,11 +7,11 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "codec/errors.h"
+#include "codec/limits.h"
 #include "imaging/bitmap.h"
 #include "imaging/display_info.h"
-#include "imaging/errors.h"
 #include "imaging/jpeg_image.h"
-#include "imaging/limits.h"
 #include "support/jpeg_builder.h"
 #include "support/temp_dir.h"
 

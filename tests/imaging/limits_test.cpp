@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "imaging/errors.h"
-#include "imaging/limits.h"
+#include "codec/errors.h"
+#include "codec/limits.h"
 
 namespace tintwell {
 namespace {

@@ -5,9 +5,9 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "codec/errors.h"
 #include "core/exception.h"
 #include "imaging/bitmap.h"
-#include "imaging/errors.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/picture.h"
 #include "support/fixtures.h"

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "codec/errors.h"
 #include "core/exception.h"
 #include "imaging/bitmap.h"
-#include "imaging/errors.h"
 #include "imaging/metafile/metafile_test_support.h"
 #include "imaging/picture.h"
 #include "imaging/registry.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "codec/errors.h"
 #include "imaging/display_info.h"
-#include "imaging/errors.h"
 #include "imaging/metafile/metafile_test_support.h"
 
 namespace tintwell::test {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/errors.h"
+#include "codec/errors.h"
 #include "imaging/metafile/metafile_test_support.h"
 #include "support/fixtures.h"
 

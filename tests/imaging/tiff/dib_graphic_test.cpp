@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "codec/errors.h"
+#include "codec/limits.h"
 #include "imaging/bitmap.h"
-#include "imaging/errors.h"
-#include "imaging/limits.h"
 #include "imaging/tiff/tiff_graphic.h"
 
 namespace tintwell {

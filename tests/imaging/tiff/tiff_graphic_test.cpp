@@ -19,9 +19,9 @@
 
 #include <tiffio.h>
 
+#include "codec/errors.h"
 #include "imaging/bitmap.h"
 #include "imaging/display_info.h"
-#include "imaging/errors.h"
 #include "imaging/registry.h"
 #include "imaging/tiff/tiff_graphic.h"
 #include "support/fixtures.h"

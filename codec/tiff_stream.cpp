@@ -1,4 +1,4 @@
-#include "imaging/tiff/tiff_stream.h"
+#include "codec/tiff_stream.h"
 
 #include <cstdarg>
 #include <sys/types.h>

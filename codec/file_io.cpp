@@ -1,11 +1,11 @@
-#include "imaging/file_io.h"
+#include "codec/file_io.h"
 
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
+#include "codec/errors.h"
 #include "core/resource_text.h"
-#include "imaging/errors.h"
 
 namespace tintwell {
 namespace {
@@ -32,6 +32,14 @@ TFileStream::TFileStream(const std::string& fileName) {
 TFileStream::~TFileStream() {
     if (FHandle != nullptr)
         std::fclose(FHandle);
+}
+
+std::string ExtractFileExt(const std::string& fileName) {
+    const std::size_t slash = fileName.find_last_of('/');
+    const std::size_t dot = fileName.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    return fileName.substr(dot + 1);
 }
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {

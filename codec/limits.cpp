@@ -1,8 +1,8 @@
-#include "imaging/limits.h"
+#include "codec/limits.h"
 
+#include "codec/errors.h"
 #include "core/conversions.h"
 #include "core/resource_text.h"
-#include "imaging/errors.h"
 
 namespace tintwell {
 namespace {

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "codec/raster.h"
+#include "stats/histogram.h"
+
+namespace tintwell {
+
+// A sink that counts instead of keeping: the histograms of the chosen planes over the rows a
+// decoder delivers, a band at a time, without ever holding the whole picture. Bands are counted
+// on worker threads while the decoder goes on with the next one, in a few buffers of about 1 MiB
+// that go round. The counts are exactly those of GetHistogram on the picture's 24-bit bitmap:
+// palette rows are counted as indexes and turned into levels through the colour table at the end,
+// rows never delivered count as zero pixels, and the layout's inversion is applied as the bitmap
+// would have it applied.
+class TPlaneCounter final : public TRasterSink {
+public:
+    // workers: threads that count while the decoder decodes; 0 counts on the decoder's thread.
+    // std::invalid_argument for a plane outside 0..15.
+    TPlaneCounter(std::vector<TPixelPlane> planes, unsigned workers);
+    ~TPlaneCounter() override;
+    TPlaneCounter(const TPlaneCounter&) = delete;
+    TPlaneCounter& operator=(const TPlaneCounter&) = delete;
+
+    std::uint32_t Begin(const TRasterLayout& layout) noexcept override;
+    TBandView Band(std::uint32_t first, std::uint32_t count) noexcept override;
+    void Commit(std::uint32_t rows) noexcept override;
+    void Discard() noexcept override;
+
+    // Once the decoder is done: one histogram per plane, in the order the planes were given.
+    std::vector<THistogram> Finish();
+
+private:
+    // What one thread has counted: a histogram per plane, and the palette indexes.
+    struct TTally {
+        std::vector<THistogram> Planes = std::vector<THistogram>(kPixelPlaneCount);
+        THistogram Indexes;
+    };
+    struct TJob {
+        std::size_t Slot;
+        std::uint32_t Rows;
+    };
+
+    void Count(std::uint8_t* rows, std::uint32_t count, TTally& tally) const noexcept;
+    void Work(std::size_t worker) noexcept;
+    void WaitIdle(std::unique_lock<std::mutex>& lock) noexcept;
+    void StopWorkers() noexcept;
+
+    std::vector<TPixelPlane> FPlanes;
+    std::vector<bool> FCounted = std::vector<bool>(kPixelPlaneCount);
+    bool FChannels = false; // red, green or blue is asked for: one pass counts all three
+    TRasterLayout FLayout;
+    std::uint32_t FBandRows = 0;
+    std::uint64_t FDelivered = 0; // pixels in committed rows
+
+    std::vector<std::vector<std::uint8_t>> FSlots;
+    std::size_t FCurrent = 0; // the slot of the band being filled
+    std::vector<TTally> FTallies; // one per worker, the last for the decoder's own thread
+
+    std::mutex FLock;
+    std::condition_variable FChanged;
+    std::vector<std::size_t> FFree;
+    std::deque<TJob> FJobs;
+    unsigned FBusy = 0;
+    bool FStop = false;
+    unsigned FWantedWorkers;
+    std::vector<std::thread> FWorkers;
+};
+
+} // namespace tintwell
