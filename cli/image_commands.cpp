@@ -1,5 +1,5 @@
-// The commands that run the Open Image road on files: load by extension, copy into a bitmap,
-// make it 24-bit, then count.
+// The commands that count files' pixels: through the streaming road where it reads the file, else
+// through the bitmap road (the window's Open Image road); both give the same counts.
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -12,14 +12,10 @@
 
 #include "cli/cli.h"
 #include "cli/cli_internal.h"
+#include "cli/image_road.h"
 #include "colour/colour.h"
 #include "core/conversions.h"
 #include "core/exception.h"
-#include "imaging/analysis.h"
-#include "imaging/jpeg_image.h"
-#include "imaging/picture.h"
-#include "imaging/tiff/dib_graphic.h"
-#include "imaging/tiff/tiff_graphic.h"
 #include "stats/histogram.h"
 
 namespace tintwell::cli {
@@ -50,12 +46,23 @@ std::string Real(double value) {
     return std::string(buffer, result.ptr);
 }
 
-// The 24-bit bitmap of one file, as Open Image makes it.
-TBitmap LoadAnalysisBitmap(const std::string& fileName) {
-    TPicture picture;
-    picture.LoadFromFile(fileName);
-    return AnalysisBitmap(*picture.Graphic());
+// One file's histograms: the streaming road where it reads such a file, else the bitmap road.
+TRoadHistograms HistogramsOf(const std::string& file, std::span<const TPixelPlane> planes, unsigned workers) {
+    std::string error;
+    const TImageRoad* stream = LoadRoad(TRoadKind::Stream, error);
+    if (stream == nullptr)
+        return {true, {}, error};
+    TRoadHistograms result = stream->Histograms(file, planes, workers);
+    if (result.Taken)
+        return result;
+    const TImageRoad* bitmap = LoadRoad(TRoadKind::Bitmap, error);
+    if (bitmap == nullptr)
+        return {true, {}, error};
+    return bitmap->Histograms(file, planes, workers);
 }
+
+// Threads that count beside the decoder when one file has the machine to itself.
+unsigned CountingWorkers() { return std::thread::hardware_concurrency() > 1 ? 1 : 0; }
 
 // The common option shape: --json, repeated --plane values (stats, histogram), --jobs (average),
 // and file operands.
@@ -130,28 +137,28 @@ struct TAverage {
     std::string Error;
 };
 
-TAverage AverageOf(const std::string& file) {
-    try {
-        TPicture picture;
-        picture.LoadFromFile(file);
-        return {ColorToHTML(PictureAverageColor(*picture.Graphic())), {}};
-    } catch (const Exception& e) {
-        return {{}, e.Message()};
-    } catch (const std::exception& e) {
-        // Out of memory and the like: this file fails, the others go on.
-        return {{}, e.what()};
-    }
+// The half-count level of each channel, as the window's average.
+TAverage AverageOf(const std::string& file, unsigned workers) {
+    constexpr TPixelPlane kChannels[] = {TPixelPlane::ppRed, TPixelPlane::ppGreen, TPixelPlane::ppBlue};
+    const TRoadHistograms result = HistogramsOf(file, kChannels, workers);
+    if (!result.Error.empty())
+        return {{}, result.Error};
+    return {ColorToHTML(RGB(result.Histograms[0].GetStatistics().Median,
+                            result.Histograms[1].GetStatistics().Median,
+                            result.Histograms[2].GetStatistics().Median)),
+            {}};
 }
 
 // The files' averages, computed by up to `jobs` threads, each file by one of them; report(i, result)
 // runs on the calling thread for every file in the order of the files, as soon as that file and all
-// before it are done. At most `jobs` pictures are in memory at once.
+// before it are done. At most `jobs` files are read at once; with several, each counts on its own
+// thread, with one, a worker counts beside the decoder.
 template <class TReport>
 void ForEachAverage(const std::vector<std::string>& files, unsigned jobs, TReport report) {
     jobs = std::max(1u, std::min<unsigned>(jobs, static_cast<unsigned>(files.size())));
     if (jobs == 1) {
         for (std::size_t i = 0; i < files.size(); ++i)
-            report(i, AverageOf(files[i]));
+            report(i, AverageOf(files[i], CountingWorkers()));
         return;
     }
     std::vector<std::optional<TAverage>> done(files.size());
@@ -162,7 +169,7 @@ void ForEachAverage(const std::vector<std::string>& files, unsigned jobs, TRepor
     for (unsigned j = 0; j < jobs; ++j)
         workers.emplace_back([&] {
             for (std::size_t i = next++; i < files.size(); i = next++) {
-                TAverage result = AverageOf(files[i]);
+                TAverage result = AverageOf(files[i], 0);
                 const std::lock_guard guard(lock);
                 done[i] = std::move(result);
                 ready.notify_one();
@@ -214,17 +221,12 @@ int RunStats(std::span<const std::string> args, std::ostream& out, std::ostream&
     if (parsed.Planes.empty())
         parsed.Planes = {TPixelPlane::ppRed, TPixelPlane::ppGreen, TPixelPlane::ppBlue};
     const std::string& file = parsed.Files.front();
+    const TRoadHistograms counted = HistogramsOf(file, parsed.Planes, CountingWorkers());
+    if (!counted.Error.empty())
+        return FileError(err, file, counted.Error);
     std::vector<THistogramStatistics> results;
-    try {
-        const TBitmap bitmap = LoadAnalysisBitmap(file);
-        THistogram histogram;
-        for (const TPixelPlane plane : parsed.Planes) {
-            GetHistogram(bitmap.View(), plane, histogram);
-            results.push_back(histogram.GetStatistics());
-        }
-    } catch (const Exception& e) {
-        return FileError(err, file, e.Message());
-    }
+    for (const THistogram& histogram : counted.Histograms)
+        results.push_back(histogram.GetStatistics());
     if (parsed.Json)
         out << "{\"file\":" << JsonString(file) << ",\"planes\":[";
     for (std::size_t i = 0; i < results.size(); ++i) {
@@ -257,12 +259,10 @@ int RunHistogram(std::span<const std::string> args, std::ostream& out, std::ostr
     if (const auto usage = RequireOneFile("histogram", parsed, err))
         return *usage;
     const std::string& file = parsed.Files.front();
-    THistogram histogram;
-    try {
-        GetHistogram(LoadAnalysisBitmap(file).View(), parsed.Planes.front(), histogram);
-    } catch (const Exception& e) {
-        return FileError(err, file, e.Message());
-    }
+    const TRoadHistograms counted = HistogramsOf(file, parsed.Planes, CountingWorkers());
+    if (!counted.Error.empty())
+        return FileError(err, file, counted.Error);
+    const THistogram& histogram = counted.Histograms.front();
     if (parsed.Json) {
         out << "{\"plane\":" << JsonString(PlaneName(parsed.Planes.front())) << ",\"counts\":[";
         for (std::size_t level = 0; level < 256; ++level)
@@ -282,32 +282,20 @@ int RunInfo(std::span<const std::string> args, std::ostream& out, std::ostream& 
     if (const auto usage = RequireOneFile("info", parsed, err))
         return *usage;
     const std::string& file = parsed.Files.front();
-    TPicture picture;
-    try {
-        picture.LoadFromFile(file);
-    } catch (const Exception& e) {
-        return FileError(err, file, e.Message());
-    }
-    const TGraphic& graphic = *picture.Graphic();
-    // Name and value pairs in the order they are shown; values are JSON already.
-    std::vector<std::pair<std::string, std::string>> fields = {{"class", JsonString(graphic.ClassName())},
-                                                               {"width", IntToStr(graphic.Width())},
-                                                               {"height", IntToStr(graphic.Height())}};
-    if (const auto* tiff = dynamic_cast<const TTiffGraphic*>(&graphic)) {
-        fields.emplace_back("pixelFormat", JsonString(DisplayName(tiff->PixelFormat())));
-        fields.emplace_back("compression", JsonString(DisplayName(tiff->Compression())));
-    } else if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(&graphic)) {
-        fields.emplace_back("grayscale", jpeg->Grayscale() ? "true" : "false");
-        fields.emplace_back("progressive", jpeg->ProgressiveEncoding() ? "true" : "false");
-    }
+    std::string error;
+    const TImageRoad* road = LoadRoad(TRoadKind::Bitmap, error);
+    const TRoadInfo info = road != nullptr ? road->Info(file) : TRoadInfo{{}, error};
+    if (!info.Error.empty())
+        return FileError(err, file, info.Error);
     if (parsed.Json) {
         out << "{\"file\":" << JsonString(file);
-        for (const auto& [name, value] : fields)
-            out << ',' << JsonString(name) << ':' << value;
+        for (const TInfoField& field : info.Fields)
+            out << ',' << JsonString(field.Name) << ':'
+                << (field.Text ? JsonString(field.Value) : field.Value);
         out << "}\n";
     } else {
-        for (const auto& [name, value] : fields)
-            out << name << ": " << (value.front() == '"' ? value.substr(1, value.size() - 2) : value) << '\n';
+        for (const TInfoField& field : info.Fields)
+            out << field.Name << ": " << field.Value << '\n';
     }
     return kExitOk;
 }

@@ -79,7 +79,9 @@ struct TBandView {
     std::uint32_t FirstRow = 0;
     std::uint32_t Count = 0;
 
-    std::uint8_t* Row(std::uint32_t i) const noexcept { return First + Stride * static_cast<std::ptrdiff_t>(i); }
+    std::uint8_t* Row(std::uint32_t i) const noexcept {
+        return First + Stride * static_cast<std::ptrdiff_t>(i);
+    }
 };
 
 // Where a decoder delivers its rows, a band at a time. Rows a decoder never delivers hold zeros,

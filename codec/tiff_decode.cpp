@@ -233,7 +233,8 @@ private:
 // Strip by strip. Plain 24-bit rows whose band lays them out exactly as a strip holds them are
 // decoded straight into the band and turned from red-green-blue into blue-green-red in place;
 // everything else goes through one strip buffer.
-void ReadStrips(TIFF* tif, bool trueColor, TPaletteMatcher& matcher, TRowWriter& writer, const TLayout& layout) {
+void ReadStrips(TIFF* tif, bool trueColor, TPaletteMatcher& matcher, TRowWriter& writer,
+                const TLayout& layout) {
     if (layout.Scanline == 0 || layout.Scanline > kMaxBuffer)
         return;
     // Whole strips fit one band: bands then start on strip boundaries.
@@ -409,7 +410,8 @@ void ReadRgba(TIFF* tif, bool trueColor, TPaletteMatcher& matcher, TRasterSink& 
     const std::unique_ptr<TIFFRGBAImage, TRgbaImageEnd> end(&image);
     image.req_orientation = ORIENTATION_TOPLEFT;
     const bool flip = RgbaReaderFlipsVertically(image.orientation);
-    std::uint32_t unit = tiled ? Tag<std::uint32_t>(tif, TIFFTAG_TILELENGTH).value_or(0) : layout.RowsPerStrip;
+    std::uint32_t unit =
+        tiled ? Tag<std::uint32_t>(tif, TIFFTAG_TILELENGTH).value_or(0) : layout.RowsPerStrip;
     if (unit == 0 || unit > layout.Height)
         unit = layout.Height;
     std::vector<std::uint32_t> pixels;

@@ -12,10 +12,6 @@
 namespace tintwell {
 namespace {
 
-// About this much per band: large enough that handing a band over costs nothing next to counting
-// it, small enough that a few bands stay in the caches between decoder and counter.
-constexpr std::size_t kBandBytes = std::size_t{1} << 20;
-
 // Counts bytes in four tables in turn, for the same reason as the histogram's own loops: long runs
 // of one index would otherwise wait on the store of the increment before.
 void CountBytes(const std::uint8_t* data, std::size_t size, THistogram& histogram) noexcept {
@@ -39,8 +35,8 @@ bool IsChannel(TPixelPlane plane) {
 
 } // namespace
 
-TPlaneCounter::TPlaneCounter(std::vector<TPixelPlane> planes, unsigned workers)
-    : FPlanes(std::move(planes)), FWantedWorkers(workers) {
+TPlaneCounter::TPlaneCounter(std::vector<TPixelPlane> planes, const TCountingOptions& options)
+    : FPlanes(std::move(planes)), FOptions(options) {
     for (const TPixelPlane plane : FPlanes) {
         if (static_cast<unsigned>(plane) >= static_cast<unsigned>(kPixelPlaneCount))
             throw std::invalid_argument("TPlaneCounter: unknown pixel plane " +
@@ -55,14 +51,15 @@ TPlaneCounter::~TPlaneCounter() { StopWorkers(); }
 std::uint32_t TPlaneCounter::Begin(const TRasterLayout& layout) noexcept {
     FLayout = layout;
     const std::size_t rowBytes = std::max<std::size_t>(layout.RowBytes(), 1);
-    FBandRows = static_cast<std::uint32_t>(std::clamp<std::size_t>(kBandBytes / rowBytes, 1, std::max(layout.Height, 1u)));
+    FBandRows = static_cast<std::uint32_t>(
+        std::clamp<std::size_t>(FOptions.BandBytes / rowBytes, 1, std::max(layout.Height, 1u)));
     try {
-        const std::size_t slots = FWantedWorkers == 0 ? 1 : FWantedWorkers + 2;
+        const std::size_t slots = FOptions.Workers == 0 ? 1 : FOptions.Workers + 2;
         FSlots.assign(slots, std::vector<std::uint8_t>(rowBytes * FBandRows));
-        FTallies.assign(FWantedWorkers + 1, TTally{});
+        FTallies.assign(FOptions.Workers + 1, TTally{});
         for (std::size_t i = 0; i < slots; ++i)
             FFree.push_back(i);
-        for (unsigned w = 0; w < FWantedWorkers; ++w)
+        for (unsigned w = 0; w < FOptions.Workers; ++w)
             FWorkers.emplace_back(&TPlaneCounter::Work, this, std::size_t{w});
     } catch (const std::bad_alloc&) {
         StopWorkers();
@@ -155,8 +152,8 @@ void TPlaneCounter::Count(std::uint8_t* rows, std::uint32_t count, TTally& tally
         for (std::size_t i = 0; i < rowBytes * count; ++i)
             rows[i] = static_cast<std::uint8_t>(255 - rows[i]);
     }
-    const TBitmapView band(static_cast<int>(FLayout.Width), static_cast<int>(count), TPixelFormat::pf24bit, rows,
-                           static_cast<std::ptrdiff_t>(rowBytes));
+    const TBitmapView band(static_cast<int>(FLayout.Width), static_cast<int>(count), TPixelFormat::pf24bit,
+                           rows, static_cast<std::ptrdiff_t>(rowBytes));
     if (FChannels)
         AddToChannelHistograms(band, tally.Planes[1], tally.Planes[2], tally.Planes[3]);
     for (std::size_t plane = 0; plane < FCounted.size(); ++plane)
@@ -189,7 +186,8 @@ std::vector<THistogram> TPlaneCounter::Finish() {
                 const TColor colour = FLayout.Table[i ^ mask];
                 histogram.Counts[PlaneLevel(plane, static_cast<std::uint8_t>(GetRValue(colour)),
                                             static_cast<std::uint8_t>(GetGValue(colour)),
-                                            static_cast<std::uint8_t>(GetBValue(colour)))] += indexes.Counts[i];
+                                            static_cast<std::uint8_t>(GetBValue(colour)))] +=
+                    indexes.Counts[i];
             }
         } else if (missing > 0) {
             const std::uint8_t zero = FLayout.Invert ? 255 : 0;

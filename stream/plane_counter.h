@@ -12,6 +12,15 @@
 
 namespace tintwell {
 
+struct TCountingOptions {
+    // Threads that count while the decoder decodes; 0 counts on the decoder's thread.
+    unsigned Workers = 0;
+    // About this much per band (at least one row): large enough that handing a band over costs
+    // nothing next to counting it, small enough that a few bands stay in the caches between
+    // decoder and counter.
+    std::size_t BandBytes = std::size_t{1} << 20;
+};
+
 // A sink that counts instead of keeping: the histograms of the chosen planes over the rows a
 // decoder delivers, a band at a time, without ever holding the whole picture. Bands are counted
 // on worker threads while the decoder goes on with the next one, in a few buffers of about 1 MiB
@@ -21,9 +30,8 @@ namespace tintwell {
 // would have it applied.
 class TPlaneCounter final : public TRasterSink {
 public:
-    // workers: threads that count while the decoder decodes; 0 counts on the decoder's thread.
     // std::invalid_argument for a plane outside 0..15.
-    TPlaneCounter(std::vector<TPixelPlane> planes, unsigned workers);
+    TPlaneCounter(std::vector<TPixelPlane> planes, const TCountingOptions& options);
     ~TPlaneCounter() override;
     TPlaneCounter(const TPlaneCounter&) = delete;
     TPlaneCounter& operator=(const TPlaneCounter&) = delete;
@@ -60,7 +68,7 @@ private:
     std::uint64_t FDelivered = 0; // pixels in committed rows
 
     std::vector<std::vector<std::uint8_t>> FSlots;
-    std::size_t FCurrent = 0; // the slot of the band being filled
+    std::size_t FCurrent = 0;     // the slot of the band being filled
     std::vector<TTally> FTallies; // one per worker, the last for the decoder's own thread
 
     std::mutex FLock;
@@ -69,7 +77,7 @@ private:
     std::deque<TJob> FJobs;
     unsigned FBusy = 0;
     bool FStop = false;
-    unsigned FWantedWorkers;
+    TCountingOptions FOptions;
     std::vector<std::thread> FWorkers;
 };
 

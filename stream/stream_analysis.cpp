@@ -6,7 +6,6 @@
 #include "codec/file_io.h"
 #include "codec/jpeg_decode.h"
 #include "codec/tiff_decode.h"
-#include "stream/plane_counter.h"
 
 namespace tintwell {
 namespace {
@@ -26,9 +25,10 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
 } // namespace
 
 std::optional<std::vector<THistogram>> StreamHistograms(const std::string& fileName,
-                                                        std::span<const TPixelPlane> planes, unsigned workers) {
+                                                        std::span<const TPixelPlane> planes,
+                                                        const TCountingOptions& options) {
     const std::string extension = ExtractFileExt(fileName);
-    TPlaneCounter counter(std::vector<TPixelPlane>(planes.begin(), planes.end()), workers);
+    TPlaneCounter counter(std::vector<TPixelPlane>(planes.begin(), planes.end()), options);
     if (SameTextAscii(extension, "jpg") || SameTextAscii(extension, "jpeg")) {
         const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName);
         // The command line assumes a display of more than 8 bits, as the window does on one.

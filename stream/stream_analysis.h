@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "stats/histogram.h"
+#include "stream/plane_counter.h"
 
 namespace tintwell {
 
@@ -14,8 +15,9 @@ namespace tintwell {
 // uncompressed 24-bit BMP files, chosen by extension as the Open Image road chooses. The counts are
 // those GetHistogram gives on that road's 24-bit bitmap, and a file that fails raises that road's
 // error. Nothing (and nothing read beyond a header) for any other kind of file: the caller takes
-// the bitmap road. workers: threads that count while the decoder decodes (0: none).
+// the bitmap road.
 std::optional<std::vector<THistogram>> StreamHistograms(const std::string& fileName,
-                                                        std::span<const TPixelPlane> planes, unsigned workers);
+                                                        std::span<const TPixelPlane> planes,
+                                                        const TCountingOptions& options = {});
 
 } // namespace tintwell
