@@ -11,7 +11,6 @@
 namespace tintwell::bench {
 namespace {
 
-
 // The pixel at (x, y) of a width x height picture, as red, green, blue.
 void PhotoPixel(int x, int y, int width, int height, std::uint8_t* rgb, std::uint32_t& seed) {
     const double u = static_cast<double>(x) / width;

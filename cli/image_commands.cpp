@@ -62,7 +62,7 @@ TRoadHistograms HistogramsOf(const std::string& file, std::span<const TPixelPlan
 }
 
 // Threads that count beside the decoder when one file has the machine to itself.
-unsigned CountingWorkers() { return std::thread::hardware_concurrency() > 1 ? 1 : 0; }
+unsigned CountingWorkers() { return std::min(std::thread::hardware_concurrency(), 4u); }
 
 // The common option shape: --json, repeated --plane values (stats, histogram), --jobs (average),
 // and file operands.

@@ -33,7 +33,8 @@ struct TRoadInfo {
 
 struct TImageRoad {
     // workers: threads a streaming road may count on besides the caller's. Never throws.
-    TRoadHistograms (*Histograms)(const std::string& file, std::span<const TPixelPlane> planes, unsigned workers);
+    TRoadHistograms (*Histograms)(const std::string& file, std::span<const TPixelPlane> planes,
+                                  unsigned workers);
     // Null for a road that has no `info`. Never throws.
     TRoadInfo (*Info)(const std::string& file);
 };

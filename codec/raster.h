@@ -68,6 +68,9 @@ struct TRasterLayout {
     std::uint8_t InvertMask = 0;
     // The decoder writes every byte of every row it asks for, so a band need not be cleared first.
     bool WholeRows = false;
+    // The rows the decoder makes at once (a TIFF strip): bands of a whole number of them let it
+    // decode straight into the band.
+    std::uint32_t UnitRows = 1;
 
     std::size_t RowBytes() const noexcept { return std::size_t{Width} * (Indexed ? 1 : 3); }
 };

@@ -649,6 +649,7 @@ void TTiffReader::ReadPixels(TRasterSink& sink) {
     layout.TableSize = trueColor ? 0 : 256;
     layout.Invert = Invert();
     layout.InvertMask = trueColor ? 0 : static_cast<std::uint8_t>((1u << BitsPerPixel(format)) - 1u);
+    layout.UnitRows = std::max<std::uint32_t>(F->Plan.Layout.RowsPerStrip, 1);
     const std::uint32_t bandRows = sink.Begin(layout);
     if (bandRows == 0)
         throw EInvalidGraphic(ResString("Not enough memory for the bitmap"));

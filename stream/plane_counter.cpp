@@ -51,8 +51,12 @@ TPlaneCounter::~TPlaneCounter() { StopWorkers(); }
 std::uint32_t TPlaneCounter::Begin(const TRasterLayout& layout) noexcept {
     FLayout = layout;
     const std::size_t rowBytes = std::max<std::size_t>(layout.RowBytes(), 1);
-    FBandRows = static_cast<std::uint32_t>(
-        std::clamp<std::size_t>(FOptions.BandBytes / rowBytes, 1, std::max(layout.Height, 1u)));
+    std::size_t bandRows = std::max<std::size_t>(FOptions.BandBytes / rowBytes, 1);
+    // A whole number of the decoder's units, unless one unit is itself far past the band's size.
+    const std::size_t unit = layout.UnitRows;
+    if (unit > 1 && unit * rowBytes <= 8 * FOptions.BandBytes)
+        bandRows = std::max<std::size_t>(bandRows / unit, 1) * unit;
+    FBandRows = static_cast<std::uint32_t>(std::min<std::size_t>(bandRows, std::max(layout.Height, 1u)));
     try {
         const std::size_t slots = FOptions.Workers == 0 ? 1 : FOptions.Workers + 2;
         FSlots.assign(slots, std::vector<std::uint8_t>(rowBytes * FBandRows));

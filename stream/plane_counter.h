@@ -18,7 +18,7 @@ struct TCountingOptions {
     // About this much per band (at least one row): large enough that handing a band over costs
     // nothing next to counting it, small enough that a few bands stay in the caches between
     // decoder and counter.
-    std::size_t BandBytes = std::size_t{1} << 20;
+    std::size_t BandBytes = std::size_t{1} << 18;
 };
 
 // A sink that counts instead of keeping: the histograms of the chosen planes over the rows a

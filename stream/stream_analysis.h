@@ -15,7 +15,8 @@ namespace tintwell {
 // uncompressed 24-bit BMP files, chosen by extension as the Open Image road chooses. The counts are
 // those GetHistogram gives on that road's 24-bit bitmap, and a file that fails raises that road's
 // error. Nothing (and nothing read beyond a header) for any other kind of file: the caller takes
-// the bitmap road.
+// the bitmap road. JPEG and TIFF files use at most one of the options' workers: their decoder is
+// the slower side.
 std::optional<std::vector<THistogram>> StreamHistograms(const std::string& fileName,
                                                         std::span<const TPixelPlane> planes,
                                                         const TCountingOptions& options = {});

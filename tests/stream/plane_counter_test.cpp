@@ -19,7 +19,8 @@ std::vector<THistogram> Expected(const std::vector<std::vector<std::uint8_t>>& r
     for (const auto& row : rows)
         pixels.insert(pixels.end(), row.begin(), row.end());
     const int width = static_cast<int>(rows.front().size() / 3);
-    const TBitmapView bitmap(width, static_cast<int>(rows.size()), TPixelFormat::pf24bit, pixels.data(), width * 3);
+    const TBitmapView bitmap(width, static_cast<int>(rows.size()), TPixelFormat::pf24bit, pixels.data(),
+                             width * 3);
     std::vector<THistogram> histograms(kPlanes.size());
     for (std::size_t i = 0; i < kPlanes.size(); ++i)
         GetHistogram(bitmap, kPlanes[i], histograms[i]);
@@ -33,8 +34,8 @@ void ExpectCounts(const std::vector<THistogram>& actual, const std::vector<THist
 }
 
 // Delivers rows one band at a time, each band of `bandRows` rows, skipping the rows in `skip`.
-void Deliver(TPlaneCounter& counter, const std::vector<std::vector<std::uint8_t>>& rows, std::uint32_t bandRows,
-             const std::vector<std::uint32_t>& skip = {}) {
+void Deliver(TPlaneCounter& counter, const std::vector<std::vector<std::uint8_t>>& rows,
+             std::uint32_t bandRows, const std::vector<std::uint32_t>& skip = {}) {
     for (std::uint32_t first = 0; first < rows.size(); first += bandRows) {
         const auto count = std::min<std::uint32_t>(bandRows, static_cast<std::uint32_t>(rows.size()) - first);
         const TBandView band = counter.Band(first, count);
@@ -65,7 +66,9 @@ TRasterLayout TrueColour(std::uint32_t width, std::uint32_t height) {
 
 class PlaneCounter : public ::testing::TestWithParam<unsigned> {
 protected:
-    TPlaneCounter Make(std::size_t bandBytes) { return TPlaneCounter(kPlanes, TCountingOptions{GetParam(), bandBytes}); }
+    TPlaneCounter Make(std::size_t bandBytes) {
+        return TPlaneCounter(kPlanes, TCountingOptions{GetParam(), bandBytes});
+    }
 };
 
 TEST_P(PlaneCounter, CountsWhatTheBitmapWouldHoldWhateverTheBands) {
@@ -147,7 +150,8 @@ TEST_P(PlaneCounter, ADecoderThatGivesUpLeavesAllBlack) {
     counter.Begin(TrueColour(6, 4));
     Deliver(counter, {rows.begin(), rows.begin() + 3}, 1);
     counter.Discard();
-    ExpectCounts(counter.Finish(), Expected(std::vector<std::vector<std::uint8_t>>(4, std::vector<std::uint8_t>(18, 0))));
+    ExpectCounts(counter.Finish(),
+                 Expected(std::vector<std::vector<std::uint8_t>>(4, std::vector<std::uint8_t>(18, 0))));
 }
 
 INSTANTIATE_TEST_SUITE_P(, PlaneCounter, ::testing::Values(0u, 1u, 3u),

@@ -64,7 +64,8 @@ TRoadComparison CompareRoads(const std::string& file, const TCountingOptions& op
     comparison.Streamed = true;
     const TOutcome bitmap = BitmapRoad(file);
     if (bitmap.Error != streamed->Error) {
-        comparison.Difference = "bitmap road: '" + bitmap.Error + "', streaming road: '" + streamed->Error + "'";
+        comparison.Difference =
+            "bitmap road: '" + bitmap.Error + "', streaming road: '" + streamed->Error + "'";
         return comparison;
     }
     for (std::size_t plane = 0; plane < bitmap.Histograms.size(); ++plane) {
@@ -72,9 +73,9 @@ TRoadComparison CompareRoads(const std::string& file, const TCountingOptions& op
             const auto expected = bitmap.Histograms[plane].Counts[level];
             const auto actual = streamed->Histograms[plane].Counts[level];
             if (expected != actual) {
-                comparison.Difference = "plane " + std::to_string(plane) + ", level " + std::to_string(level) +
-                                        ": bitmap road " + std::to_string(expected) + ", streaming road " +
-                                        std::to_string(actual);
+                comparison.Difference = "plane " + std::to_string(plane) + ", level " +
+                                        std::to_string(level) + ": bitmap road " + std::to_string(expected) +
+                                        ", streaming road " + std::to_string(actual);
                 return comparison;
             }
         }

@@ -9,7 +9,7 @@
 namespace tintwell::test {
 
 struct TRoadComparison {
-    bool Streamed = false; // the streaming road read the file (else it left it to the bitmap road)
+    bool Streamed = false;  // the streaming road read the file (else it left it to the bitmap road)
     std::string Difference; // empty when both roads gave the same counts, or the same error
 };
 

@@ -22,7 +22,8 @@ namespace {
 const TCountingOptions kCountings[] = {{0, std::size_t{1} << 20}, {1, 1}, {3, 100}};
 
 std::string Describe(const TCountingOptions& options) {
-    return std::to_string(options.Workers) + " workers, bands of " + std::to_string(options.BandBytes) + " bytes";
+    return std::to_string(options.Workers) + " workers, bands of " + std::to_string(options.BandBytes) +
+           " bytes";
 }
 
 bool MustStream(const std::string& name) {
@@ -64,12 +65,14 @@ TEST_P(RoadIdentity, SameCountsOrSameErrorOnDamagedCopies) {
     // Cut at a half, at three quarters and just before the end; a byte in the middle turned over.
     for (const std::size_t size : {bytes.size() / 2, bytes.size() * 3 / 4, bytes.size() - 1}) {
         const std::string name = "cut" + std::to_string(size) + "_" + GetParam().Name;
-        ExpectSameOnBothRoads(folder.Write(name, {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size)}),
-                              name, true);
+        ExpectSameOnBothRoads(
+            folder.Write(name, {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size)}), name,
+            true);
     }
     std::vector<std::uint8_t> flipped = bytes;
     flipped[flipped.size() / 2] ^= 0xFF;
-    ExpectSameOnBothRoads(folder.Write("flipped_" + GetParam().Name, flipped), "flipped_" + GetParam().Name, true);
+    ExpectSameOnBothRoads(folder.Write("flipped_" + GetParam().Name, flipped), "flipped_" + GetParam().Name,
+                          true);
 }
 
 INSTANTIATE_TEST_SUITE_P(, RoadIdentity, ::testing::ValuesIn(EveryFixture()),
@@ -96,7 +99,9 @@ TEST(RoadIdentityBenchmarkImages, SameCountsOnTheBenchmarksPicturesMadeSmall) {
     }
 }
 
-std::uint32_t Gradient(int x, int y, int sample) { return static_cast<std::uint32_t>(x * 7 + y * 13 + sample * 50); }
+std::uint32_t Gradient(int x, int y, int sample) {
+    return static_cast<std::uint32_t>(x * 7 + y * 13 + sample * 50);
+}
 
 // Layouts where the streaming road reads in bands what the bitmap road once read whole.
 struct TTiffCase {
@@ -123,14 +128,17 @@ std::vector<TTiffCase> TiffLayouts() {
     ycbcr.RowsPerStrip = 16;
     ycbcr.Orientation = ORIENTATION_BOTLEFT;
     cases.push_back({"ycbcr_jpeg_strips", ycbcr});
-    TTiffRecipe whiteIsZero = WithPixels(Page(17, 21, 8, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_LZW), Gradient);
+    TTiffRecipe whiteIsZero =
+        WithPixels(Page(17, 21, 8, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_LZW), Gradient);
     whiteIsZero.RowsPerStrip = 5;
     cases.push_back({"gray_white_is_zero_strips", whiteIsZero});
-    TTiffRecipe grayTiled = WithPixels(Page(33, 20, 8, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE), Gradient);
+    TTiffRecipe grayTiled =
+        WithPixels(Page(33, 20, 8, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE), Gradient);
     grayTiled.TileWidth = 16;
     grayTiled.TileHeight = 16;
     cases.push_back({"gray_white_is_zero_tiled", grayTiled});
-    TTiffRecipe faxStrips = WithPixels(Page(45, 30, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4), Gradient);
+    TTiffRecipe faxStrips =
+        WithPixels(Page(45, 30, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4), Gradient);
     faxStrips.RowsPerStrip = 7;
     cases.push_back({"fax_strips", faxStrips});
     return cases;
@@ -139,7 +147,8 @@ std::vector<TTiffCase> TiffLayouts() {
 TEST(RoadIdentityTiffLayouts, SameCountsForEveryLayoutAndOrientation) {
     TempDir folder;
     for (const TTiffCase& layout : TiffLayouts()) {
-        const std::string name = std::string(layout.Name) + std::to_string(layout.Recipe.Orientation) + ".tif";
+        const std::string name =
+            std::string(layout.Name) + std::to_string(layout.Recipe.Orientation) + ".tif";
         const std::vector<std::uint8_t> bytes = MakeTiff(layout.Recipe);
         ExpectSameOnBothRoads(folder.Write(name, bytes), name);
     }
@@ -151,7 +160,8 @@ TEST(RoadIdentityTiffLayouts, SameCountsWhenAStripInTheMiddleDoesNotDecode) {
         const bool jpeg = compression == COMPRESSION_JPEG;
         // JPEG strips are whole multiples of 16 rows.
         TTiffRecipe recipe = WithPixels(
-            Page(31, jpeg ? 48 : 24, 8, 3, jpeg ? PHOTOMETRIC_YCBCR : PHOTOMETRIC_RGB, compression), Gradient);
+            Page(31, jpeg ? 48 : 24, 8, 3, jpeg ? PHOTOMETRIC_YCBCR : PHOTOMETRIC_RGB, compression),
+            Gradient);
         recipe.RowsPerStrip = jpeg ? 16 : 8;
         std::vector<std::uint8_t> bytes = MakeTiff(recipe);
         // The middle strip's data, as stored, turned to rubbish.
