@@ -1,8 +1,9 @@
 #pragma once
 
 // One libFuzzer target per loader: the input becomes a file with the loader's extension and takes
-// the whole Open Image road (load, prepare, draw, copy into a bitmap, 24 bits, average colour).
-// Only the program's own errors are expected; anything else, a crash or a sanitizer report, is a
+// the whole Open Image road (load, prepare, draw, copy into a bitmap, 24 bits, the histograms), then
+// the streaming road, which must count the same or raise the same error. Only the program's own
+// errors are expected; anything else, a crash, a sanitizer report or the roads disagreeing, is a
 // finding.
 
 #include <QGuiApplication>
@@ -13,11 +14,13 @@
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "codec/limits.h"
 #include "core/exception.h"
 #include "imaging/analysis.h"
 #include "imaging/picture.h"
+#include "stream/stream_analysis.h"
 
 namespace tintwell::fuzz {
 
@@ -48,6 +51,11 @@ inline int RunOne(const std::uint8_t* data, std::size_t size) {
     if (size > 0 && std::fwrite(data, 1, size, file) != size)
         std::abort();
     std::fclose(file);
+    const TPixelPlane planes[] = {TPixelPlane::ppRed,           TPixelPlane::ppGreen,
+                                  TPixelPlane::ppBlue,          TPixelPlane::ppHsvHue,
+                                  TPixelPlane::ppHlsSaturation, TPixelPlane::ppLuminance};
+    std::vector<THistogram> counted;
+    std::string error;
     try {
         TPicture picture;
         picture.LoadFromFile(InputPath());
@@ -59,9 +67,27 @@ inline int RunOne(const std::uint8_t* data, std::size_t size) {
             QPainter painter(&canvas);
             graphic.Draw(painter, QRectF(0, 0, 48, 32));
         }
-        (void)PictureAverageColor(graphic);
-    } catch (const Exception&) {
+        const TBitmap bitmap = AnalysisBitmap(graphic);
+        for (const TPixelPlane plane : planes) {
+            counted.emplace_back();
+            GetHistogram(bitmap.View(), plane, counted.back());
+        }
+    } catch (const Exception& e) {
         // The loaders' own errors are the expected outcome of bad input.
+        counted.clear();
+        error = e.Message();
+    }
+    try {
+        // Small bands on a worker, so that a small input still goes through several.
+        const auto streamed = StreamHistograms(InputPath(), planes, TCountingOptions{1, 64});
+        if (streamed && (!error.empty() || streamed->size() != counted.size()))
+            std::abort();
+        for (std::size_t i = 0; streamed && i < counted.size(); ++i)
+            if ((*streamed)[i].Counts != counted[i].Counts)
+                std::abort();
+    } catch (const Exception& e) {
+        if (e.Message() != error)
+            std::abort();
     }
     return 0;
 }
