@@ -9,6 +9,7 @@
 #include "codec/limits.h"
 #include "core/resource_text.h"
 #include "imaging/bitmap.h"
+#include "imaging/image_sink.h"
 
 namespace tintwell {
 namespace {
@@ -40,7 +41,8 @@ void TDibGraphic::CreateRaster(int width, int height, TDibPixelFormat format, in
     CheckImageSize(width, height);
     QImage image;
     if (width > 0 && height > 0) {
-        image = QImage(width, height, IsTrueColor(format) ? QImage::Format_BGR888 : QImage::Format_Indexed8);
+        image =
+            NewRaster(width, height, IsTrueColor(format) ? QImage::Format_BGR888 : QImage::Format_Indexed8);
         if (image.isNull())
             RaiseOutOfMemory();
         // A fresh QImage holds whatever the allocator left there; undecodable parts of a file

@@ -33,8 +33,8 @@ std::string Quoted(const std::string& text) {
 TRun RunProgram(const TempDir& folder, const std::string& program, const std::string& arguments,
                 const std::string& input = {}) {
     folder.WriteText("stdin", input);
-    const std::string command = "cd " + Quoted(folder.Path("")) + " && LD_DEBUG=files " + Quoted(program) + " " +
-                                arguments + " <stdin >stdout 2>stderr";
+    const std::string command = "cd " + Quoted(folder.Path("")) + " && LD_DEBUG=files " + Quoted(program) +
+                                " " + arguments + " <stdin >stdout 2>stderr";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWholeFile(folder.Path("stdout")),
             ReadWholeFile(folder.Path("stderr"))};
@@ -42,7 +42,8 @@ TRun RunProgram(const TempDir& folder, const std::string& program, const std::st
 
 // The loader names each file it maps as "file=NAME" (a path for what is opened by dlopen).
 bool Maps(const TRun& run, const std::string& library) {
-    for (std::size_t at = run.Err.find("file="); at != std::string::npos; at = run.Err.find("file=", at + 1)) {
+    for (std::size_t at = run.Err.find("file="); at != std::string::npos;
+         at = run.Err.find("file=", at + 1)) {
         const std::size_t end = run.Err.find_first_of(" \n", at);
         const std::string name = run.Err.substr(at + 5, end == std::string::npos ? end : end - at - 5);
         const std::size_t slash = name.rfind('/');
@@ -56,7 +57,7 @@ struct TCommandCase {
     const char* Name;
     std::string Arguments;
     std::string Input;
-    std::vector<std::string> Mapped;    // libraries whose names start so
+    std::vector<std::string> Mapped; // libraries whose names start so
     std::vector<std::string> NotMapped;
 };
 
@@ -68,9 +69,21 @@ std::vector<TCommandCase> Cases() {
         {"show_from_input", "show -", "#102030\n1,2,3\n", {}, kNothingExtra},
         {"help", "--help", "", {}, kNothingExtra},
         {"version", "--version", "", {}, kNothingExtra},
-        {"average_jpeg", "average colour.jpg", "", {"tintwell-cli-stream.so", "libjpeg"}, {"libQt6", "tintwell-cli-bitmap"}},
-        {"stats_tiff", "stats palette8_lzw.tif", "", {"tintwell-cli-stream.so", "libtiff"}, {"libQt6", "tintwell-cli-bitmap"}},
-        {"histogram_bmp", "histogram --plane red rgb24.bmp", "", {"tintwell-cli-stream.so"}, {"libQt6", "tintwell-cli-bitmap"}},
+        {"average_jpeg",
+         "average colour.jpg",
+         "",
+         {"tintwell-cli-stream.so", "libjpeg"},
+         {"libQt6", "tintwell-cli-bitmap"}},
+        {"stats_tiff",
+         "stats palette8_lzw.tif",
+         "",
+         {"tintwell-cli-stream.so", "libtiff"},
+         {"libQt6", "tintwell-cli-bitmap"}},
+        {"histogram_bmp",
+         "histogram --plane red rgb24.bmp",
+         "",
+         {"tintwell-cli-stream.so"},
+         {"libQt6", "tintwell-cli-bitmap"}},
         {"average_palette_bmp", "average indexed8.bmp", "", {"tintwell-cli-bitmap.so", "libQt6Gui"}, {}},
         {"info_icon", "info blue16.ico", "", {"tintwell-cli-bitmap.so", "libQt6Gui"}, {}},
         {"info_jpeg", "info colour.jpg", "", {"tintwell-cli-bitmap.so", "libQt6Gui"}, {}},
@@ -100,7 +113,9 @@ TEST_P(CliModules, MapsOnlyWhatTheCommandUses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(, CliModules, ::testing::ValuesIn(Cases()),
-                         [](const ::testing::TestParamInfo<TCommandCase>& command) { return command.param.Name; });
+                         [](const ::testing::TestParamInfo<TCommandCase>& command) {
+                             return command.param.Name;
+                         });
 
 TEST(CliWithoutModules, NamesTheMissingModuleAndStillShowsColours) {
     TempDir folder;
@@ -111,8 +126,9 @@ TEST(CliWithoutModules, NamesTheMissingModuleAndStillShowsColours) {
         folder.Write(file.Name, file.Bytes);
     const TRun average = RunProgram(folder, lonely, "average colour.jpg");
     EXPECT_EQ(average.Code, 1);
-    EXPECT_NE(average.Err.find("tintwell-cli: colour.jpg: cannot load the image reader tintwell-cli-stream.so"),
-              std::string::npos)
+    EXPECT_NE(
+        average.Err.find("tintwell-cli: colour.jpg: cannot load the image reader tintwell-cli-stream.so"),
+        std::string::npos)
         << average.Err.substr(0, 2000);
     const TRun show = RunProgram(folder, lonely, "show 808080");
     EXPECT_EQ(show.Code, 0);
