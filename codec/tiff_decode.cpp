@@ -648,7 +648,7 @@ void TTiffReader::ReadPixels(TRasterSink& sink) {
     layout.Table = PaddedColourTable(F->Palette);
     layout.TableSize = trueColor ? 0 : 256;
     layout.Invert = Invert();
-    layout.InvertMask = trueColor ? 0 : static_cast<std::uint8_t>((1u << BitsPerPixel(format)) - 1u);
+    layout.InvertMask = static_cast<std::uint8_t>(trueColor ? 0u : (1u << BitsPerPixel(format)) - 1u);
     layout.UnitRows = std::max<std::uint32_t>(F->Plan.Layout.RowsPerStrip, 1);
     const std::uint32_t bandRows = sink.Begin(layout);
     if (bandRows == 0)
