@@ -107,8 +107,11 @@ void TPlaneCounter::Commit(std::uint32_t rows) noexcept {
 void TPlaneCounter::Discard() noexcept {
     std::unique_lock lock(FLock);
     WaitIdle(lock);
-    for (TTally& tally : FTallies)
-        tally = TTally{};
+    for (TTally& tally : FTallies) {
+        for (THistogram& histogram : tally.Planes)
+            histogram.Clear();
+        tally.Indexes.Clear();
+    }
     FDelivered = 0;
 }
 
