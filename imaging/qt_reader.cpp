@@ -24,6 +24,14 @@ QImage ReadWithQtReader(const std::string& fileName, const char* format, std::st
     QImage image;
     if (!reader.read(&image) || image.isNull())
         throw EInvalidGraphic(std::string(invalidMessage));
+    // Qt keeps a file's short palette as it is, and a damaged file's pixels may name entries past
+    // its end, which Qt's painting and conversions then read beyond the table. Every index the
+    // depth allows gets a colour: black, as our own rasters pad theirs.
+    if (image.depth() <= 8 && image.colorCount() < (1 << image.depth())) {
+        QList<QRgb> table = image.colorTable();
+        table.resize(qsizetype{1} << image.depth(), qRgb(0, 0, 0));
+        image.setColorTable(table);
+    }
     return image;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 #include <string>
 
 #include "codec/errors.h"
@@ -107,6 +108,28 @@ TEST(TBitmap, DamagedFilesAreNotValid) {
     std::vector<std::uint8_t> notBmp = good;
     notBmp[0] = 'X';
     EXPECT_EQ(LoadError(notBmp), "Bitmap image is not valid");
+}
+
+// A 5 x 255 file, 4 bits run-length encoded with a palette of four colours, whose runs name
+// entries 15 and more: Qt keeps the short palette, and painting read past it (found by fuzzing).
+TEST(TBitmap, IndexesPastAShortPaletteAreBlackAndPaintSafely) {
+    const std::vector<std::uint8_t> file = {
+        0x42, 0x4d, 0x52, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46, 0x00, 0x00, 0x00, 0x28,
+        0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0x01, 0x00, 0x04, 0x00,
+        0x02, 0x00, 0x00, 0x00, 0x0c, 0x00, 0x00, 0x00, 0x13, 0x0b, 0x00, 0x00, 0x13, 0x0b, 0x00,
+        0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xff, 0xff,
+        0x00, 0x04, 0xf7, 0x00, 0x02, 0x30, 0x10, 0x00, 0x23, 0x00, 0x00};
+    TempDir folder;
+    TBitmap bitmap;
+    bitmap.LoadFromFile(folder.Write("short_palette.bmp", file));
+    const QImage pixels = bitmap.Pixels();
+    ASSERT_EQ(pixels.format(), QImage::Format_Indexed8);
+    ASSERT_EQ(pixels.colorCount(), 256);
+    for (int i = 4; i < 256; ++i)
+        EXPECT_EQ(pixels.color(i), qRgb(0, 0, 0)) << i;
+    QImage canvas(48, 32, QImage::Format_RGB32);
+    QPainter painter(&canvas);
+    bitmap.Draw(painter, QRectF(0, 0, 48, 32));
 }
 
 TEST(TBitmap, DeclaredSizesPastTheLimitAreRefusedBeforeAllocating) {
