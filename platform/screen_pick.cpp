@@ -2,9 +2,9 @@
 
 #include <QDBusArgument>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QDBusObjectPath>
 #include <cmath>
 
 namespace tintwell {
@@ -57,8 +57,8 @@ void TPortalColorPick::Start(TDone done) {
     const QString token = QStringLiteral("tintwell%1").arg(++FRequests);
     Subscribe(RequestPath(FBus, token));
     FTimeout.start();
-    QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kScreenshot,
-                                                       QStringLiteral("PickColor"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kPortalService, kPortalPath, kScreenshot, QStringLiteral("PickColor"));
     call << QString() << QVariantMap{{QStringLiteral("handle_token"), token}};
     auto* watcher = new QDBusPendingCallWatcher(FBus.asyncCall(call), this);
     const unsigned request = FRequests;

@@ -67,22 +67,24 @@ public slots:
         ++Calls;
         QString sender = message().service().mid(1);
         sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-        const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/") + sender + QLatin1Char('/') +
-                             options.value(QStringLiteral("handle_token")).toString();
+        const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/") + sender +
+                             QLatin1Char('/') + options.value(QStringLiteral("handle_token")).toString();
         switch (FMode) {
         case TPortalMode::Answer: QTimer::singleShot(20, this, [this, path] { Respond(path, 0); }); break;
         case TPortalMode::AnswerBeforeReplying: Respond(path, 0); break;
         case TPortalMode::Cancel: QTimer::singleShot(20, this, [this, path] { Respond(path, 1); }); break;
         case TPortalMode::Silent: break;
-        case TPortalMode::Refuse: sendErrorReply(QDBusError::AccessDenied, QStringLiteral("picking refused")); break;
+        case TPortalMode::Refuse:
+            sendErrorReply(QDBusError::AccessDenied, QStringLiteral("picking refused"));
+            break;
         }
         return QDBusObjectPath(path);
     }
 
 private:
     void Respond(const QString& path, uint response) {
-        QDBusMessage signal =
-            QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+        QDBusMessage signal = QDBusMessage::createSignal(
+            path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
         signal << response << QVariantMap{{QStringLiteral("color"), QVariant::fromValue(FColour)}};
         FBus.send(signal);
     }
@@ -110,7 +112,9 @@ public:
         FDaemon.kill();
         FDaemon.waitForFinished(5000);
     }
-    QDBusConnection Connect(const QString& name) const { return QDBusConnection::connectToBus(FAddress, name); }
+    QDBusConnection Connect(const QString& name) const {
+        return QDBusConnection::connectToBus(FAddress, name);
+    }
     bool Started() const { return !FAddress.isEmpty(); }
 
 private:
