@@ -62,6 +62,25 @@ public:
     virtual std::size_t Size() const = 0;
 };
 
+// How a colour can be taken from the screen in this session.
+enum class TScreenPickPath {
+    X11Copy, // the X server's root window, read directly
+    Portal,  // the desktop portal's PickColor: the only way in a Wayland session
+    None,    // neither: picking from the screen is not available
+};
+
+// The path, and for None why not (a resource text, untranslated).
+struct TScreenPickChoice {
+    TScreenPickPath Path = TScreenPickPath::None;
+    std::string Reason;
+};
+
+// How an asked-for pick ended: a colour, the user's cancel, or no answer (with the reason: the
+// portal's own error text, or a resource text of ours).
+enum class TScreenPickOutcome { Picked, Cancelled, Failed };
+using TScreenPickDone =
+    std::function<void(TScreenPickOutcome outcome, TColor colour, const std::string& reason)>;
+
 // What the open dialog's picture pane shows for a file: the picture (already scaled as the
 // caller likes) and its real size, or nothing when the file does not load.
 struct TFilePreview {
@@ -86,6 +105,15 @@ public:
     // Whether the screen works through a palette, and that palette (entries 0 to 255).
     virtual bool IsPaletteBasedScreen() const = 0;
     virtual std::vector<TColor> SystemPalette() const = 0;
+    // How this session takes a colour from the screen: chosen at the first ask, then the same for
+    // the life of the program.
+    virtual TScreenPickChoice ScreenPickChoice() = 0;
+    // On the Portal path, asks the desktop to let the user pick one colour, without blocking; done
+    // runs once, from the event loop, unless the pick is cancelled first. A pick still pending is
+    // cancelled. Raises EPlatformError on any other path.
+    virtual void StartScreenPick(TScreenPickDone done) = 0;
+    // Ends a pending pick without calling its done; nothing when none is pending.
+    virtual void CancelScreenPick() noexcept = 0;
     // A window area as it is displayed, drawn into an image of its size.
     virtual QImage RenderWidget(QWidget& widget) = 0;
 

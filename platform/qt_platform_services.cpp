@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDBusConnection>
 #include <QDesktopServices>
 #include <QFile>
 #include <QGuiApplication>
@@ -17,6 +18,7 @@
 
 #include "core/resource_text.h"
 #include "platform/open_picture_dialog.h"
+#include "platform/screen_pick.h"
 
 namespace tintwell {
 namespace {
@@ -63,6 +65,44 @@ private:
 TColor ToTColor(const QColor& colour) { return RGB(colour.red(), colour.green(), colour.blue()); }
 
 } // namespace
+
+namespace {
+
+// The portal replies at once when it runs, and within seconds when the bus has to start it; the
+// user's pick may take a while longer.
+constexpr std::chrono::seconds kPortalReplyTimeout{15};
+constexpr std::chrono::minutes kPortalAnswerTimeout{2};
+
+} // namespace
+
+TScreenPickChoice TQtPlatformServices::ScreenPickChoice() {
+    if (!FScreenPick) {
+        TPickEnvironment environment;
+        environment.Platform = QGuiApplication::platformName().toStdString();
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        environment.WaylandSession = wayland != nullptr && *wayland != '\0';
+        environment.SessionBus =
+            ScreenPickNeedsBus(environment) && QDBusConnection::sessionBus().isConnected();
+        FScreenPick = ChooseScreenPickPath(environment);
+    }
+    return *FScreenPick;
+}
+
+void TQtPlatformServices::StartScreenPick(TScreenPickDone done) {
+    const TScreenPickChoice choice = ScreenPickChoice();
+    if (choice.Path != TScreenPickPath::Portal)
+        throw EPlatformError("a screen pick was asked for outside the desktop portal's path");
+    if (FPortalPick.isNull())
+        // Owned by the application, so it goes before the bus connection does.
+        FPortalPick = new TPortalColorPick(QDBusConnection::sessionBus(), kPortalReplyTimeout,
+                                           kPortalAnswerTimeout, QCoreApplication::instance());
+    FPortalPick->Start(std::move(done));
+}
+
+void TQtPlatformServices::CancelScreenPick() noexcept {
+    if (!FPortalPick.isNull())
+        FPortalPick->Cancel();
+}
 
 TX11Screen* TQtPlatformServices::X11Screen() const {
     if (!FX11ScreenTried) {

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <QPointer>
+#include <optional>
+
 #include "platform/platform_services.h"
 #include "platform/user_store.h"
 #include "platform/x11_screen.h"
 
 namespace tintwell {
+
+class TPortalColorPick;
 
 // The platform services on Qt and X11. Needs a QApplication. The per-user store is the file given
 // (DefaultUserStorePath() for the program, a temporary folder for tests). The open dialog is
@@ -14,6 +19,9 @@ public:
     explicit TQtPlatformServices(std::string userStorePath) : FUserStore(std::move(userStorePath)) {}
     TUserStore& UserStore() noexcept { return FUserStore; }
 
+    TScreenPickChoice ScreenPickChoice() override;
+    void StartScreenPick(TScreenPickDone done) override;
+    void CancelScreenPick() noexcept override;
     bool GrabScreen(const QRect& area, QImage& into) override;
     bool IsPaletteBasedScreen() const override;
     std::vector<TColor> SystemPalette() const override;
@@ -49,6 +57,8 @@ private:
     TX11Screen* X11Screen() const;
 
     TUserStore FUserStore;
+    std::optional<TScreenPickChoice> FScreenPick;
+    QPointer<TPortalColorPick> FPortalPick;
     mutable std::unique_ptr<TX11Screen> FX11Screen;
     mutable bool FX11ScreenTried = false;
     int FBusyDepth = 0;

@@ -6,6 +6,9 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <cmath>
+#include <utility>
+
+#include "core/resource_text.h"
 
 namespace tintwell {
 namespace {
@@ -27,22 +30,46 @@ QString RequestPath(const QDBusConnection& bus, const QString& token) {
 
 } // namespace
 
-TScreenPickPath ChooseScreenPickPath(const TPickEnvironment& environment) noexcept {
-    const bool wayland = environment.Platform.starts_with("wayland");
-    if (wayland || (environment.Platform == "xcb" && environment.WaylandSession))
-        return environment.SessionBus ? TScreenPickPath::Portal : TScreenPickPath::None;
-    return environment.Platform == "xcb" ? TScreenPickPath::X11Copy : TScreenPickPath::None;
+namespace {
+
+bool InWaylandSession(const TPickEnvironment& environment) noexcept {
+    return environment.Platform.starts_with("wayland") ||
+           (environment.Platform == "xcb" && environment.WaylandSession);
 }
 
-TPortalColorPick::TPortalColorPick(QDBusConnection bus, std::chrono::milliseconds timeout, QObject* parent)
-    : QObject(parent), FBus(std::move(bus)) {
+} // namespace
+
+bool ScreenPickNeedsBus(const TPickEnvironment& environment) noexcept {
+    return InWaylandSession(environment);
+}
+
+TScreenPickChoice ChooseScreenPickPath(const TPickEnvironment& environment) {
+    if (InWaylandSession(environment)) {
+        if (environment.SessionBus)
+            return {TScreenPickPath::Portal, {}};
+        return {TScreenPickPath::None,
+                std::string(N_("this is a Wayland session, where only the desktop portal "
+                               "may read the screen, and no D-Bus session bus is "
+                               "running to reach it"))};
+    }
+    if (environment.Platform == "xcb")
+        return {TScreenPickPath::X11Copy, {}};
+    return {TScreenPickPath::None, std::string(N_("the program does not run on an X11 or Wayland display"))};
+}
+
+TPortalColorPick::TPortalColorPick(QDBusConnection bus, std::chrono::milliseconds replyTimeout,
+                                   std::chrono::milliseconds answerTimeout, QObject* parent)
+    : QObject(parent), FBus(std::move(bus)), FAnswerTimeout(answerTimeout) {
     FTimeout.setSingleShot(true);
-    FTimeout.setInterval(timeout);
-    connect(&FTimeout, &QTimer::timeout, this,
-            [this] { Finish(TOutcome::Failed, 0, "the desktop portal did not answer in time"); });
+    FTimeout.setInterval(replyTimeout);
+    connect(&FTimeout, &QTimer::timeout, this, [this] {
+        Finish(TScreenPickOutcome::Failed, 0,
+               FReplied ? std::string(N_("no color was picked in time"))
+                        : std::string(N_("the desktop portal did not answer in time")));
+    });
 }
 
-TPortalColorPick::~TPortalColorPick() { Unsubscribe(); }
+TPortalColorPick::~TPortalColorPick() { Cancel(); }
 
 int TPortalColorPick::Level(double value) noexcept {
     if (std::isnan(value))
@@ -51,9 +78,10 @@ int TPortalColorPick::Level(double value) noexcept {
     return level < 0 ? 0 : level > 255 ? 255 : static_cast<int>(level);
 }
 
-void TPortalColorPick::Start(TDone done) {
+void TPortalColorPick::Start(TScreenPickDone done) {
     Cancel();
     FDone = std::move(done);
+    FReplied = false;
     const QString token = QStringLiteral("tintwell%1").arg(++FRequests);
     Subscribe(RequestPath(FBus, token));
     FTimeout.start();
@@ -68,9 +96,12 @@ void TPortalColorPick::Start(TDone done) {
             return; // answered already, ended, or replaced by a later request
         const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
         if (reply.isError()) {
-            Finish(TOutcome::Failed, 0, reply.error().message().toStdString());
+            Finish(TScreenPickOutcome::Failed, 0, reply.error().message().toStdString());
             return;
         }
+        // The portal is there; now the user has the time to pick.
+        FReplied = true;
+        FTimeout.start(FAnswerTimeout);
         // A portal older than handle tokens names another request object: listen there.
         const QString path = reply.value().path();
         if (path != FPath)
@@ -78,9 +109,20 @@ void TPortalColorPick::Start(TDone done) {
     });
 }
 
-void TPortalColorPick::Cancel() {
+void TPortalColorPick::Cancel() noexcept { End(Pending() && FReplied); }
+
+void TPortalColorPick::End(bool closeRequest) noexcept {
     FDone = nullptr;
     FTimeout.stop();
+    // The portal's own picking stays on the screen until its request is closed.
+    if (closeRequest && !FPath.isEmpty()) {
+        try {
+            FBus.send(
+                QDBusMessage::createMethodCall(kPortalService, FPath, kRequest, QStringLiteral("Close")));
+        } catch (...) {
+            // Nothing to tell anyone: the portal ends its request by itself when the user picks.
+        }
+    }
     Unsubscribe();
 }
 
@@ -88,12 +130,12 @@ void TPortalColorPick::Response(uint response, const QVariantMap& results) {
     if (!FDone)
         return;
     if (response == 1) {
-        Finish(TOutcome::Cancelled, 0, {});
+        Finish(TScreenPickOutcome::Cancelled, 0, {});
         return;
     }
     const QVariant colour = results.value(QStringLiteral("color"));
     if (response != 0 || !colour.canConvert<QDBusArgument>()) {
-        Finish(TOutcome::Failed, 0, "the desktop portal gave no colour");
+        Finish(TScreenPickOutcome::Failed, 0, std::string(N_("the desktop portal gave no color")));
         return;
     }
     double red = 0;
@@ -103,12 +145,13 @@ void TPortalColorPick::Response(uint response, const QVariantMap& results) {
     argument.beginStructure();
     argument >> red >> green >> blue;
     argument.endStructure();
-    Finish(TOutcome::Picked, RGB(Level(red), Level(green), Level(blue)), {});
+    Finish(TScreenPickOutcome::Picked, RGB(Level(red), Level(green), Level(blue)), {});
 }
 
-void TPortalColorPick::Finish(TOutcome outcome, TColor colour, const std::string& reason) {
-    TDone done = std::move(FDone);
-    Cancel();
+void TPortalColorPick::Finish(TScreenPickOutcome outcome, TColor colour, const std::string& reason) {
+    TScreenPickDone done = std::exchange(FDone, nullptr);
+    // A request that timed out after the portal took it is still on the screen.
+    End(outcome == TScreenPickOutcome::Failed && FReplied);
     if (done)
         done(outcome, colour, reason);
 }
@@ -120,7 +163,7 @@ void TPortalColorPick::Subscribe(const QString& path) {
                  SLOT(Response(uint, QVariantMap)));
 }
 
-void TPortalColorPick::Unsubscribe() {
+void TPortalColorPick::Unsubscribe() noexcept {
     if (FPath.isEmpty())
         return;
     FBus.disconnect(kPortalService, FPath, kRequest, QStringLiteral("Response"), this,

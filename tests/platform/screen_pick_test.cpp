@@ -3,18 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusContext>
-#include <QDBusMessage>
-#include <QDBusMetaType>
-#include <QDBusObjectPath>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QTimer>
 #include <optional>
 
 #include "platform/screen_pick.h"
+#include "support/fake_portal.h"
 
 // QtDBus and libdbus keep per-connection and custom-type records until the process ends, where
 // the leak sanitizer would report them; they belong to the D-Bus libraries, not to the code under
@@ -24,75 +19,9 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libQt6DBus.s
 
 namespace tintwell {
 
-struct TPortalColour {
-    double R = 0;
-    double G = 0;
-    double B = 0;
-};
-
-QDBusArgument& operator<<(QDBusArgument& argument, const TPortalColour& colour) {
-    argument.beginStructure();
-    argument << colour.R << colour.G << colour.B;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, TPortalColour& colour) {
-    argument.beginStructure();
-    argument >> colour.R >> colour.G >> colour.B;
-    argument.endStructure();
-    return argument;
-}
-
-} // namespace tintwell
-
-Q_DECLARE_METATYPE(tintwell::TPortalColour)
-
-namespace tintwell {
-
-// What the fake portal does with a PickColor call.
-enum class TPortalMode { Answer, AnswerBeforeReplying, Cancel, Silent, Refuse };
-
-class TFakePortal : public QObject, protected QDBusContext {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Screenshot")
-public:
-    TFakePortal(QDBusConnection bus, TPortalMode mode, TPortalColour colour)
-        : FBus(std::move(bus)), FMode(mode), FColour(colour) {}
-
-    int Calls = 0;
-
-public slots:
-    QDBusObjectPath PickColor(const QString&, const QVariantMap& options) {
-        ++Calls;
-        QString sender = message().service().mid(1);
-        sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-        const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/") + sender +
-                             QLatin1Char('/') + options.value(QStringLiteral("handle_token")).toString();
-        switch (FMode) {
-        case TPortalMode::Answer: QTimer::singleShot(20, this, [this, path] { Respond(path, 0); }); break;
-        case TPortalMode::AnswerBeforeReplying: Respond(path, 0); break;
-        case TPortalMode::Cancel: QTimer::singleShot(20, this, [this, path] { Respond(path, 1); }); break;
-        case TPortalMode::Silent: break;
-        case TPortalMode::Refuse:
-            sendErrorReply(QDBusError::AccessDenied, QStringLiteral("picking refused"));
-            break;
-        }
-        return QDBusObjectPath(path);
-    }
-
-private:
-    void Respond(const QString& path, uint response) {
-        QDBusMessage signal = QDBusMessage::createSignal(
-            path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
-        signal << response << QVariantMap{{QStringLiteral("color"), QVariant::fromValue(FColour)}};
-        FBus.send(signal);
-    }
-
-    QDBusConnection FBus;
-    TPortalMode FMode;
-    TPortalColour FColour;
-};
+using test::TFakePortal;
+using test::TPortalColour;
+using test::TPortalMode;
 
 namespace {
 
@@ -123,7 +52,7 @@ private:
 };
 
 struct TAnswer {
-    TPortalColorPick::TOutcome Outcome;
+    TScreenPickOutcome Outcome;
     TColor Colour;
     std::string Reason;
 };
@@ -131,7 +60,7 @@ struct TAnswer {
 // Runs the event loop until the pick answers or the wait is over.
 std::optional<TAnswer> WaitForAnswer(TPortalColorPick& pick, int milliseconds) {
     std::optional<TAnswer> answer;
-    pick.Start([&answer](TPortalColorPick::TOutcome outcome, TColor colour, const std::string& reason) {
+    pick.Start([&answer](TScreenPickOutcome outcome, TColor colour, const std::string& reason) {
         answer = TAnswer{outcome, colour, reason};
     });
     QElapsedTimer clock;
@@ -144,38 +73,46 @@ std::optional<TAnswer> WaitForAnswer(TPortalColorPick& pick, int milliseconds) {
 struct TPortalCase {
     const char* Name;
     TPortalMode Mode;
-    TPortalColorPick::TOutcome Outcome;
+    TScreenPickOutcome Outcome;
     TColor Colour;
     const char* Reason; // a part of it
+    int Closes;         // requests the program closed at the portal
 };
 void PrintTo(const TPortalCase& c, std::ostream* out) { *out << c.Name; }
 
-using O = TPortalColorPick::TOutcome;
+using O = TScreenPickOutcome;
 const TPortalCase kPortalCases[] = {
     // 0.5 x 255 = 127.5 goes to the even 128; 0.25 x 255 = 63.75 to 64; 1 to 255.
-    {"answers", TPortalMode::Answer, O::Picked, RGB(128, 64, 255), ""},
-    {"answers_before_replying", TPortalMode::AnswerBeforeReplying, O::Picked, RGB(128, 64, 255), ""},
-    {"cancelled", TPortalMode::Cancel, O::Cancelled, 0, ""},
-    {"refuses", TPortalMode::Refuse, O::Failed, 0, "picking refused"},
-    {"never_answers", TPortalMode::Silent, O::Failed, 0, "did not answer in time"},
+    {"answers", TPortalMode::Answer, O::Picked, RGB(128, 64, 255), "", 0},
+    {"answers_before_replying", TPortalMode::AnswerBeforeReplying, O::Picked, RGB(128, 64, 255), "", 0},
+    {"cancelled", TPortalMode::Cancel, O::Cancelled, 0, "", 0},
+    {"refuses", TPortalMode::Refuse, O::Failed, 0, "picking refused", 0},
+    // The user's time runs out: the portal's picking is closed, not left on the screen.
+    {"never_answers", TPortalMode::Silent, O::Failed, 0, "no color was picked in time", 1},
+    {"never_replies", TPortalMode::NeverReplies, O::Failed, 0, "the desktop portal did not answer in time",
+     0},
 };
 
 class PortalColorPick : public ::testing::TestWithParam<TPortalCase> {
 protected:
     void SetUp() override {
-        qDBusRegisterMetaType<TPortalColour>();
         ASSERT_TRUE(bus.Started()) << "dbus-daemon did not start";
+        ASSERT_TRUE(portal.Register());
+    }
+    // Runs the event loop for a while, for what is on its way.
+    static void Settle(int milliseconds) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < milliseconds)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     TPrivateBus bus;
+    TFakePortal portal{bus.Connect(QStringLiteral("portal")), GetParam().Mode, TPortalColour{0.5, 0.25, 1.0}};
 };
 
 TEST_P(PortalColorPick, ReportsWhatThePortalAnswers) {
-    QDBusConnection portalSide = bus.Connect(QStringLiteral("portal"));
-    TFakePortal portal(portalSide, GetParam().Mode, TPortalColour{0.5, 0.25, 1.0});
-    ASSERT_TRUE(portalSide.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
-                                          QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(portalSide.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
-    TPortalColorPick pick(bus.Connect(QStringLiteral("program")), std::chrono::milliseconds(500));
+    TPortalColorPick pick(bus.Connect(QStringLiteral("program")), std::chrono::milliseconds(400),
+                          std::chrono::milliseconds(400));
     const std::optional<TAnswer> answer = WaitForAnswer(pick, 5000);
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(portal.Calls, 1);
@@ -183,43 +120,76 @@ TEST_P(PortalColorPick, ReportsWhatThePortalAnswers) {
     EXPECT_EQ(answer->Colour, GetParam().Colour);
     EXPECT_NE(answer->Reason.find(GetParam().Reason), std::string::npos) << answer->Reason;
     EXPECT_FALSE(pick.Pending());
+    Settle(100);
+    EXPECT_EQ(portal.Closes, GetParam().Closes);
+}
+
+// A stop before the answer ends the wait: no callback, not even from an answer or a timeout that
+// comes later, and a request the portal took is closed there.
+TEST_P(PortalColorPick, AStopBeforeTheAnswerEndsTheWaitWithoutAnAnswer) {
+    TPortalColorPick pick(bus.Connect(QStringLiteral("program")), std::chrono::milliseconds(300),
+                          std::chrono::milliseconds(300));
+    bool answered = false;
+    pick.Start([&answered](O, TColor, const std::string&) { answered = true; });
+    // Stopped once the portal replied, where it does, and before its answer (20 ms after the reply).
+    QElapsedTimer clock;
+    clock.start();
+    while (portal.Calls == 0 && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    pick.Cancel();
+    EXPECT_FALSE(pick.Pending());
+    Settle(500); // past the portal's answer and past both timeouts
+    EXPECT_FALSE(answered);
+}
+
+// One picker asks again after an answer: each request has a token and request object of its own.
+TEST_P(PortalColorPick, AsksAgainAfterAnAnswer) {
+    TPortalColorPick pick(bus.Connect(QStringLiteral("program")), std::chrono::milliseconds(400),
+                          std::chrono::milliseconds(400));
+    const std::optional<TAnswer> first = WaitForAnswer(pick, 5000);
+    const std::optional<TAnswer> second = WaitForAnswer(pick, 5000);
+    ASSERT_TRUE(first.has_value() && second.has_value());
+    EXPECT_EQ(portal.Calls, 2);
+    EXPECT_EQ(second->Outcome, first->Outcome);
+    EXPECT_EQ(second->Colour, first->Colour);
 }
 
 INSTANTIATE_TEST_SUITE_P(, PortalColorPick, ::testing::ValuesIn(kPortalCases),
                          [](const ::testing::TestParamInfo<TPortalCase>& c) { return c.param.Name; });
 
+// A stop once the portal has the request also closes it there, so its picking leaves the screen.
+TEST(PortalColorPickStop, AStopAfterThePortalTookTheRequestClosesIt) {
+    TPrivateBus bus;
+    ASSERT_TRUE(bus.Started());
+    TFakePortal portal(bus.Connect(QStringLiteral("portal")), TPortalMode::Silent, TPortalColour{});
+    ASSERT_TRUE(portal.Register());
+    TPortalColorPick pick(bus.Connect(QStringLiteral("program")), std::chrono::milliseconds(3000),
+                          std::chrono::milliseconds(3000));
+    pick.Start([](O, TColor, const std::string&) {});
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 300) // the reply arrives; the answer never does
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(pick.Pending());
+    pick.Cancel();
+    clock.restart();
+    while (portal.Closes == 0 && clock.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(portal.Closes, 1);
+}
+
 TEST(PortalColorPickWithoutPortal, FailsAtOnceWithTheBusReason) {
     TPrivateBus bus;
     ASSERT_TRUE(bus.Started());
-    TPortalColorPick pick(bus.Connect(QStringLiteral("program")), std::chrono::milliseconds(3000));
+    TPortalColorPick pick(bus.Connect(QStringLiteral("program")), std::chrono::milliseconds(3000),
+                          std::chrono::milliseconds(3000));
     QElapsedTimer clock;
     clock.start();
     const std::optional<TAnswer> answer = WaitForAnswer(pick, 5000);
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(answer->Outcome, O::Failed);
     EXPECT_LT(clock.elapsed(), 3000); // the bus said so; the timeout did not have to
-    EXPECT_FALSE(answer->Reason.empty());
-}
-
-TEST(PortalColorPickStop, AStopBeforeTheAnswerEndsTheWaitWithoutAnAnswer) {
-    qDBusRegisterMetaType<TPortalColour>();
-    TPrivateBus bus;
-    ASSERT_TRUE(bus.Started());
-    QDBusConnection portalSide = bus.Connect(QStringLiteral("portal"));
-    TFakePortal portal(portalSide, TPortalMode::Answer, TPortalColour{1, 1, 1});
-    portalSide.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
-                              QDBusConnection::ExportAllSlots);
-    portalSide.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
-    TPortalColorPick pick(bus.Connect(QStringLiteral("program")), std::chrono::milliseconds(500));
-    bool answered = false;
-    pick.Start([&answered](O, TColor, const std::string&) { answered = true; });
-    pick.Cancel();
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 700) // past the portal's answer and past the timeout
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_FALSE(answered);
-    EXPECT_FALSE(pick.Pending());
+    EXPECT_NE(answer->Reason.find("org.freedesktop.portal.Desktop"), std::string::npos) << answer->Reason;
 }
 
 TEST(PortalColorPickLevel, RoundsHalvesToEvenAndClamps) {
@@ -236,24 +206,36 @@ struct TPathCase {
     const char* Name;
     TPickEnvironment Environment;
     TScreenPickPath Path;
+    bool NeedsBus;
 };
 void PrintTo(const TPathCase& c, std::ostream* out) { *out << c.Name; }
 
 const TPathCase kPathCases[] = {
-    {"x11_only", {"xcb", false, true}, TScreenPickPath::X11Copy},
-    {"x11_without_bus", {"xcb", false, false}, TScreenPickPath::X11Copy},
-    {"wayland_client", {"wayland", true, true}, TScreenPickPath::Portal},
-    {"wayland_egl_client", {"wayland-egl", true, true}, TScreenPickPath::Portal},
-    {"xwayland_client", {"xcb", true, true}, TScreenPickPath::Portal},
-    {"wayland_without_bus", {"wayland", true, false}, TScreenPickPath::None},
-    {"xwayland_without_bus", {"xcb", true, false}, TScreenPickPath::None},
-    {"offscreen", {"offscreen", false, true}, TScreenPickPath::None},
+    {"x11_only", {"xcb", false, true}, TScreenPickPath::X11Copy, false},
+    {"x11_without_bus", {"xcb", false, false}, TScreenPickPath::X11Copy, false},
+    {"wayland_client", {"wayland", true, true}, TScreenPickPath::Portal, true},
+    {"wayland_egl_client", {"wayland-egl", true, true}, TScreenPickPath::Portal, true},
+    {"xwayland_client", {"xcb", true, true}, TScreenPickPath::Portal, true},
+    {"wayland_without_bus", {"wayland", true, false}, TScreenPickPath::None, true},
+    {"xwayland_without_bus", {"xcb", true, false}, TScreenPickPath::None, true},
+    {"offscreen", {"offscreen", false, true}, TScreenPickPath::None, false},
+    {"offscreen_in_wayland_session", {"offscreen", true, true}, TScreenPickPath::None, false},
 };
 
 class ScreenPickPath : public ::testing::TestWithParam<TPathCase> {};
 
+// A reason comes with None, and only with None: it is what the user is told.
 TEST_P(ScreenPickPath, IsChosenByPlatformSessionAndBus) {
-    EXPECT_EQ(ChooseScreenPickPath(GetParam().Environment), GetParam().Path);
+    const TScreenPickChoice choice = ChooseScreenPickPath(GetParam().Environment);
+    EXPECT_EQ(choice.Path, GetParam().Path);
+    EXPECT_EQ(choice.Reason.empty(), choice.Path != TScreenPickPath::None) << choice.Reason;
+    EXPECT_EQ(ScreenPickNeedsBus(GetParam().Environment), GetParam().NeedsBus);
+    // The bus is asked only where it could change the path: elsewhere the path is the same without.
+    TPickEnvironment other = GetParam().Environment;
+    other.SessionBus = !other.SessionBus;
+    if (!GetParam().NeedsBus) {
+        EXPECT_EQ(ChooseScreenPickPath(other).Path, GetParam().Path);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(, ScreenPickPath, ::testing::ValuesIn(kPathCases),
@@ -261,5 +243,3 @@ INSTANTIATE_TEST_SUITE_P(, ScreenPickPath, ::testing::ValuesIn(kPathCases),
 
 } // namespace
 } // namespace tintwell
-
-#include "screen_pick_test.moc"

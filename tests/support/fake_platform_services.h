@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <map>
+#include <utility>
 #include <variant>
 
 #include "platform/platform_services.h"
@@ -49,6 +50,7 @@ public:
     QSize ScreenSize{1920, 1080};   // logical pixels, for window positions
     QSize ScreenPixels{1920, 1080}; // device pixels, as the screen is copied
     std::vector<QRect> Screens;     // empty: the primary screen alone, at (0, 0) with ScreenSize
+    TScreenPickChoice PickChoice{TScreenPickPath::X11Copy, {}};
 
     // ---- what tests read
     int Beeps = 0;
@@ -65,11 +67,40 @@ public:
     int RegistryOpens = 0;
     int Grabs = 0;
     std::vector<std::string> RegistryWrites; // "<path>|<name>" of each value written, in order
+    int PickChoices = 0;                     // calls of ScreenPickChoice
+    int PickStarts = 0;                      // portal picks asked for
+    int PickCancels = 0;                     // cancels of a pending pick
+    TScreenPickDone PendingPick;             // the pick the portal would be answering now
 
     // ---- hooks that run inside a call, as a modal loop or a repaint would run other events
     std::function<void()> DuringErrorBox;
     std::function<void()> DuringRepaint;
 
+    // Answers the pending pick as the portal would, from the event loop; false when none is pending.
+    bool AnswerScreenPick(TScreenPickOutcome outcome, TColor colour = 0, const std::string& reason = {}) {
+        TScreenPickDone done = std::exchange(PendingPick, nullptr);
+        if (!done)
+            return false;
+        done(outcome, colour, reason);
+        return true;
+    }
+
+    TScreenPickChoice ScreenPickChoice() override {
+        ++PickChoices;
+        return PickChoice;
+    }
+    void StartScreenPick(TScreenPickDone done) override {
+        if (PickChoice.Path != TScreenPickPath::Portal)
+            throw EPlatformError("a screen pick was asked for outside the desktop portal's path");
+        CancelScreenPick();
+        ++PickStarts;
+        PendingPick = std::move(done);
+    }
+    void CancelScreenPick() noexcept override {
+        if (PendingPick)
+            ++PickCancels;
+        PendingPick = nullptr;
+    }
     bool GrabScreen(const QRect& area, QImage& into) override {
         ++Grabs;
         if (Screen.isNull())

@@ -23,6 +23,26 @@ QString WithoutAccelerator(QString caption) { return caption.remove('&'); }
 
 TColor FromQRgb(QRgb rgb) { return RGB(qRed(rgb), qGreen(rgb), qBlue(rgb)); }
 
+// The message for a session that cannot pick from the screen, and why.
+std::string UnavailableText(const std::string& reason) {
+    return FormatText(ResString(N_("Picking from the screen is not available in this session: %s")),
+                      {ResString(reason)});
+}
+
+// What the status bar says of how the screen is read.
+QString PathTip(const TScreenPickChoice& choice) {
+    switch (choice.Path) {
+    case TScreenPickPath::X11Copy:
+        return QString::fromStdString(
+            ResString(N_("Picks from the screen by copying what the X server shows")));
+    case TScreenPickPath::Portal:
+        return QString::fromStdString(ResString(N_("Picks from the screen through the desktop portal, which "
+                                                   "asks you to click the color")));
+    case TScreenPickPath::None: break;
+    }
+    return QString::fromStdString(UnavailableText(choice.Reason));
+}
+
 QColor ToQColor(TColor color) {
     const TColor rgb = ColorToRGB(color);
     return {GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)};
@@ -31,7 +51,7 @@ QColor ToQColor(TColor color) {
 } // namespace
 
 TfraColorPicker::TfraColorPicker(TPlatformServices& platform, QWidget* parent)
-    : QWidget(parent), FPlatform(platform) {
+    : QWidget(parent), FPlatform(platform), FPick(platform.ScreenPickChoice()) {
     setObjectName("fraColorPicker");
     resize(219, 346);
 
@@ -81,6 +101,9 @@ TfraColorPicker::TfraColorPicker(TPlatformServices& platform, QWidget* parent)
 
     StatusBar1 = Place(new QStatusBar(this), "StatusBar1", {0, 346 - 19, 219, 19});
     StatusBar1->setSizeGripEnabled(false);
+    // Its panels have no tip of their own, so hovering anywhere on the bar tells the path.
+    StatusBar1->setToolTip(PathTip(FPick));
+    StatusBar1->setAccessibleName("Screen picking");
     for (QLabel*& panel : Panels) {
         panel = new QLabel(StatusBar1);
         panel->setFixedWidth(50);
@@ -104,7 +127,11 @@ TfraColorPicker::TfraColorPicker(TPlatformServices& platform, QWidget* parent)
     Timer1->SetEnabled(false);
 }
 
-TfraColorPicker::~TfraColorPicker() = default;
+TfraColorPicker::~TfraColorPicker() {
+    // An answer after this would reach a frame that is gone.
+    if (FAskingPortal)
+        FPlatform.CancelScreenPick();
+}
 
 void TfraColorPicker::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
@@ -214,24 +241,69 @@ void TfraColorPicker::Timer1Timer() {
 }
 
 void TfraColorPicker::StartCapture() {
+    // Nothing changes: the preview and the picked colour stay as they are.
+    if (FPick.Path == TScreenPickPath::None)
+        throw EPlatformError(UnavailableText(FPick.Reason));
     const QSize screen = FPlatform.PrimaryScreenPixels();
     seMatrixSize->setMaximum(std::max({screen.width(), screen.height(), seMatrixSize->maximum()}));
     FCapturing = true;
     FCursorFailureReported = false;
-    Timer1->SetEnabled(true);
+    if (FPick.Path == TScreenPickPath::X11Copy)
+        Timer1->SetEnabled(true);
     SetCaptureCaption(N_("Stop (Es&c)").data());
     if (OnCaptureStart)
         OnCaptureStart(*this);
+    if (FPick.Path != TScreenPickPath::Portal || !FCapturing)
+        return; // a stop in the callback ended it already
+    FAskingPortal = true;
+    try {
+        FPlatform.StartScreenPick(
+            [this](TScreenPickOutcome outcome, TColor colour, const std::string& reason) {
+                Guarded(FPlatform, [&] { PortalAnswered(outcome, colour, reason); });
+            });
+    } catch (...) {
+        FAskingPortal = false;
+        EndCapture(false);
+        throw;
+    }
+}
+
+void TfraColorPicker::PortalAnswered(TScreenPickOutcome outcome, TColor colour, const std::string& reason) {
+    FAskingPortal = false;
+    if (!FCapturing)
+        return;
+    switch (outcome) {
+    case TScreenPickOutcome::Picked:
+        // A capture of one pixel, so the preview, the marker and the stop treat it as any other.
+        if (FCaptureBitmap.size() != QSize(1, 1) || FCaptureBitmap.format() != QImage::Format_RGB32)
+            FCaptureBitmap = QImage(1, 1, QImage::Format_RGB32);
+        FCaptureBitmap.setPixel(0, 0, qRgb(GetRValue(colour), GetGValue(colour), GetBValue(colour)));
+        ShowPreview();
+        EndCapture(true);
+        return;
+    case TScreenPickOutcome::Cancelled: EndCapture(false); return;
+    case TScreenPickOutcome::Failed: EndCapture(false); throw EPlatformError(UnavailableText(reason));
+    }
 }
 
 void TfraColorPicker::StopCapture() {
+    if (FAskingPortal) {
+        FAskingPortal = false;
+        FPlatform.CancelScreenPick();
+        EndCapture(false);
+        return;
+    }
+    EndCapture(true);
+}
+
+void TfraColorPicker::EndCapture(bool pick) {
     FCapturing = false;
     Timer1->SetEnabled(false);
     SetCaptureCaption(N_("&Capture").data());
     Panels[0]->clear();
     Panels[1]->clear();
     // Before any capture there is no centre to read: the user's colour stays as it is.
-    if (!FCaptureBitmap.isNull())
+    if (pick && !FCaptureBitmap.isNull())
         SetPickedColor(CenterPixel(FCaptureBitmap));
     if (OnCaptureStop)
         OnCaptureStop(*this);

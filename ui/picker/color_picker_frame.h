@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "core/tcolor.h"
 #include "platform/platform_services.h"
@@ -22,9 +23,11 @@ namespace tintwell {
 
 // The capture frame: while it captures, every 100 ms it copies the N x N square of screen pixels
 // whose centre is the pixel under the pointer, shows it magnified with the centre marked, and fills
-// the swatch with the centre's colour; a stop makes that colour the picked one. Pointing into the
-// preview picks the displayed pixel under the pointer instead. It knows nothing of its host, which
-// it tells through three callbacks, each called with the frame and only when assigned. Every
+// the swatch with the centre's colour; a stop makes that colour the picked one. Where the screen
+// cannot be copied (a Wayland session) a capture asks the desktop portal instead, and its colour
+// becomes a 1 x 1 capture picked by the same stop; a cancel or a stop before the answer picks
+// nothing. Pointing into the preview picks the displayed pixel under the pointer instead. It knows nothing of
+// its host, which it tells through three callbacks, each called with the frame and only when assigned. Every
 // component is a public member named as designed, with the same objectName; each handler catches at
 // its boundary and hands errors to the standard error box.
 class TfraColorPicker : public QWidget {
@@ -39,8 +42,11 @@ public:
     const QImage& CaptureBitmap() const noexcept { return FCaptureBitmap; }
 
     // The stop, also when not capturing: the stored capture's centre becomes the picked colour
-    // (when there is a capture), then OnCaptureStop runs.
+    // (when there is a capture), then OnCaptureStop runs. While the portal is asked, it ends the
+    // wait instead and picks nothing.
     void StopCapture();
+    // Whether a capture waits for the desktop portal's answer.
+    bool AskingPortal() const noexcept { return FAskingPortal; }
 
     std::function<void(TfraColorPicker&)> OnColorChange;
     std::function<void(TfraColorPicker&)> OnCaptureStart;
@@ -82,11 +88,15 @@ private:
     void CaptureScreen();
     void SetPickedColor(TColor color);
     void StartCapture();
+    void PortalAnswered(TScreenPickOutcome outcome, TColor colour, const std::string& reason);
+    void EndCapture(bool pick);
     bool FrameHasFocus() const;
     void SetCaptureCaption(const char* caption);
     void ShowPreview();
 
     TPlatformServices& FPlatform;
+    TScreenPickChoice FPick;
+    bool FAskingPortal = false;
     TColor FPickedColor = clNone;
     bool FFollowMouse = true;
     bool FCapturing = false;

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 #include "colour/colour.h"
@@ -365,6 +366,195 @@ TEST_F(PickerFrame, ThePreviewPicksTheDisplayedPixelUnderThePointer) {
     QTest::mouseMove(FFrame->Image1, logical(BlockMiddle(3, 16, n, d)));
     EXPECT_NE(FFrame->PickedColor(), ring);
     EXPECT_EQ(FFrame->PickedColor(), EncodedColor(500 - c + 3, 400 - c + 16));
+}
+
+// ---- The screen-picking paths: the portal's answers through the same stop, and no path at all.
+
+class PickerFrameOnPath : public PickerFrame {
+protected:
+    // A frame made anew for the path, as start-up makes it once the platform has chosen.
+    void UsePath(TScreenPickPath path, std::string reason = {}) {
+        FPlatform.PickChoice = {path, std::move(reason)};
+        FPlatform.PickChoices = 0;
+        delete FFrame;
+        FFrame = new TfraColorPicker(FPlatform, &FHost);
+        FTimer = FPlatform.Timers.back();
+        FFrame->OnColorChange = [this](TfraColorPicker& sender) {
+            FEvents.push_back("color " + ColorToHTML(sender.PickedColor()));
+        };
+        FFrame->OnCaptureStart = [this](TfraColorPicker&) { FEvents.push_back("start"); };
+        FFrame->OnCaptureStop = [this](TfraColorPicker&) { FEvents.push_back("stop"); };
+    }
+    using TEvents = std::vector<std::string>;
+    static constexpr const char* kUnavailable = "Picking from the screen is not available in this session: ";
+};
+
+// The portal's colour becomes a 1 x 1 capture and is picked by the stop, exactly as an X11 pick:
+// the colour reported, then the stop; the button back to Capture; no screen copied meanwhile.
+TEST_F(PickerFrameOnPath, ThePortalsColourIsPickedThroughTheStop) {
+    UsePath(TScreenPickPath::Portal);
+    FFrame->pbCaptureClick();
+    EXPECT_TRUE(FFrame->Capturing());
+    EXPECT_TRUE(FFrame->AskingPortal());
+    EXPECT_EQ(FFrame->pbCapture->text(), "Stop (Es&c)");
+    EXPECT_EQ(FPlatform.PickStarts, 1);
+    EXPECT_FALSE(FTimer->Enabled()) << "nothing to copy while the portal is asked";
+    EXPECT_EQ(FEvents, TEvents{"start"});
+
+    ASSERT_TRUE(FPlatform.AnswerScreenPick(TScreenPickOutcome::Picked, RGB(51, 102, 153)));
+    EXPECT_EQ(FEvents, (TEvents{"start", "color #336699", "stop"}));
+    EXPECT_FALSE(FFrame->Capturing());
+    EXPECT_FALSE(FFrame->AskingPortal());
+    EXPECT_EQ(FFrame->pbCapture->text(), "&Capture");
+    EXPECT_EQ(FFrame->PickedColor(), RGB(51, 102, 153));
+    EXPECT_EQ(FFrame->shpColor->BrushColor(), RGB(51, 102, 153));
+    ASSERT_EQ(FFrame->CaptureBitmap().size(), QSize(1, 1));
+    EXPECT_EQ(FFrame->CaptureBitmap().pixel(0, 0), qRgb(51, 102, 153));
+    EXPECT_FALSE(FFrame->Image1->Enlarged().isNull()) << "the preview shows the picked pixel";
+    EXPECT_EQ(FPlatform.Grabs, 0);
+    EXPECT_TRUE(FPlatform.ErrorBoxes.empty());
+
+    // Idle, a stop reports the same colour again, as after a copy.
+    FEvents.clear();
+    FFrame->StopCapture();
+    EXPECT_EQ(FEvents, (TEvents{"color #336699", "stop"}));
+}
+
+// A cancel, a stop of ours before the answer, and a portal that fails all end the capture without
+// a colour, keeping the one picked before; only the failure says so, once, in the error box.
+struct TNoColourCase {
+    const char* Name;
+    std::function<void(TfraColorPicker&, test::TFakePlatformServices&)> End;
+    int Cancels;     // picks we ended at the platform
+    const char* Box; // the error box's text, or nothing
+};
+void PrintTo(const TNoColourCase& c, std::ostream* out) { *out << c.Name; }
+
+class PickerFrameNoColour : public PickerFrameOnPath, public ::testing::WithParamInterface<TNoColourCase> {};
+
+TEST_P(PickerFrameNoColour, EndsTheCaptureAndKeepsTheColour) {
+    UsePath(TScreenPickPath::Portal);
+    FFrame->pbCaptureClick();
+    ASSERT_TRUE(FPlatform.AnswerScreenPick(TScreenPickOutcome::Picked, RGB(1, 2, 3)));
+    FFrame->pbCaptureClick();
+    FEvents.clear();
+    GetParam().End(*FFrame, FPlatform);
+    EXPECT_EQ(FEvents, TEvents{"stop"}) << "a stop that reports no colour";
+    EXPECT_FALSE(FFrame->Capturing());
+    EXPECT_FALSE(FFrame->AskingPortal());
+    EXPECT_EQ(FFrame->pbCapture->text(), "&Capture");
+    EXPECT_EQ(FFrame->PickedColor(), RGB(1, 2, 3));
+    EXPECT_EQ(FFrame->shpColor->BrushColor(), RGB(1, 2, 3));
+    EXPECT_EQ(FPlatform.PickCancels, GetParam().Cancels);
+    EXPECT_FALSE(FPlatform.AnswerScreenPick(TScreenPickOutcome::Picked, RGB(9, 9, 9))) << "nothing pending";
+    EXPECT_EQ(FFrame->PickedColor(), RGB(1, 2, 3));
+    if (GetParam().Box == nullptr) {
+        EXPECT_TRUE(FPlatform.ErrorBoxes.empty());
+    } else {
+        ASSERT_EQ(FPlatform.ErrorBoxes.size(), 1u);
+        EXPECT_EQ(FPlatform.ErrorBoxes[0].first, "Tintwell");
+        EXPECT_EQ(FPlatform.ErrorBoxes[0].second, GetParam().Box);
+    }
+    // The picker stays usable: the next capture asks the portal again.
+    FFrame->pbCaptureClick();
+    EXPECT_TRUE(FFrame->AskingPortal());
+    EXPECT_TRUE(static_cast<bool>(FPlatform.PendingPick));
+}
+
+const TNoColourCase kNoColourCases[] = {
+    {"cancelled_by_the_user",
+     [](TfraColorPicker&, test::TFakePlatformServices& platform) {
+         platform.AnswerScreenPick(TScreenPickOutcome::Cancelled);
+     },
+     0, nullptr},
+    {"stopped_by_the_button",
+     [](TfraColorPicker& frame, test::TFakePlatformServices&) { frame.pbCaptureClick(); }, 1, nullptr},
+    {"stopped_by_esc", [](TfraColorPicker& frame, test::TFakePlatformServices&) { frame.actStop->trigger(); },
+     1, nullptr},
+    {"portal_timed_out",
+     [](TfraColorPicker&, test::TFakePlatformServices& platform) {
+         platform.AnswerScreenPick(TScreenPickOutcome::Failed, 0,
+                                   "the desktop portal did not answer in time");
+     },
+     0,
+     "Picking from the screen is not available in this session: the desktop portal did not answer in time."},
+    {"no_portal_on_the_bus",
+     [](TfraColorPicker&, test::TFakePlatformServices& platform) {
+         platform.AnswerScreenPick(
+             TScreenPickOutcome::Failed, 0,
+             "The name org.freedesktop.portal.Desktop was not provided by any .service files");
+     },
+     0,
+     "Picking from the screen is not available in this session: The name org.freedesktop.portal.Desktop was "
+     "not provided by any .service files."},
+};
+
+INSTANTIATE_TEST_SUITE_P(, PickerFrameNoColour, ::testing::ValuesIn(kNoColourCases),
+                         [](const ::testing::TestParamInfo<TNoColourCase>& c) { return c.param.Name; });
+
+// Without a path, a start says why in the error box, once a click, and changes nothing else.
+TEST_F(PickerFrameOnPath, WithoutAPathAStartExplainsAndChangesNothing) {
+    UsePath(TScreenPickPath::None, "the program does not run on an X11 or Wayland display");
+    FFrame->pbCapture->click(); // through the handler's guard, which shows the box
+    ASSERT_EQ(FPlatform.ErrorBoxes.size(), 1u);
+    EXPECT_EQ(FPlatform.ErrorBoxes[0].second,
+              std::string(kUnavailable) + "the program does not run on an X11 or Wayland display.");
+    EXPECT_FALSE(FFrame->Capturing());
+    EXPECT_EQ(FFrame->pbCapture->text(), "&Capture");
+    EXPECT_TRUE(FEvents.empty());
+    EXPECT_EQ(FFrame->PickedColor(), clNone);
+    EXPECT_FALSE(FTimer->Enabled());
+    EXPECT_EQ(FPlatform.PickStarts, 0);
+    FFrame->pbCapture->click();
+    EXPECT_EQ(FPlatform.ErrorBoxes.size(), 2u) << "each attempt is answered";
+}
+
+// The path is asked for once, when the frame is made, and shown as the status bar's tip.
+struct TPathTipCase {
+    TScreenPickPath Path;
+    const char* Reason;
+    const char* Tip;
+};
+
+TEST_F(PickerFrameOnPath, TheStatusBarTellsThePathChosenOnce) {
+    const TPathTipCase kCases[] = {
+        {TScreenPickPath::X11Copy, "", "Picks from the screen by copying what the X server shows"},
+        {TScreenPickPath::Portal, "",
+         "Picks from the screen through the desktop portal, which asks you to click the color"},
+        {TScreenPickPath::None, "the program does not run on an X11 or Wayland display",
+         "Picking from the screen is not available in this session: the program does not run on an X11 or "
+         "Wayland display"},
+    };
+    for (const TPathTipCase& c : kCases) {
+        UsePath(c.Path, c.Reason);
+        EXPECT_EQ(FFrame->StatusBar1->toolTip().toStdString(), c.Tip);
+        EXPECT_EQ(FFrame->StatusBar1->accessibleName(), "Screen picking");
+        EXPECT_TRUE(FFrame->Panels[2]->toolTip().isEmpty()) << "the panels show the bar's tip";
+        if (c.Path != TScreenPickPath::None) {
+            FFrame->pbCaptureClick();
+            FFrame->pbCaptureClick();
+        }
+        EXPECT_EQ(FPlatform.PickChoices, 1);
+    }
+}
+
+// A frame that goes while the portal is asked ends the pick: its answer reaches no one.
+TEST_F(PickerFrameOnPath, AFrameThatGoesEndsItsPick) {
+    UsePath(TScreenPickPath::Portal);
+    FFrame->pbCaptureClick();
+    delete FFrame;
+    FFrame = nullptr;
+    EXPECT_EQ(FPlatform.PickCancels, 1);
+    EXPECT_FALSE(FPlatform.AnswerScreenPick(TScreenPickOutcome::Picked, RGB(1, 1, 1)));
+}
+
+// The X11 path never asks the portal.
+TEST_F(PickerFrameOnPath, TheX11PathNeverAsksThePortal) {
+    UsePath(TScreenPickPath::X11Copy);
+    CaptureAt({10, 20});
+    FFrame->StopCapture();
+    EXPECT_EQ(FPlatform.PickStarts, 0);
+    EXPECT_EQ(FFrame->PickedColor(), EncodedColor(10, 20));
 }
 
 } // namespace

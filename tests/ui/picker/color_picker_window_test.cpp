@@ -184,5 +184,34 @@ TEST_F(PickerWindow, GoingFirstItsLastStopReachesTheMainWindow) {
     FMain->pbColorPicker->click(); // nothing left to show: no crash
 }
 
+// Through the desktop portal: its colour reaches the main window as a pick from the screen would;
+// hiding the picker while the portal is asked ends the wait and keeps the main window's colour.
+TEST(PickerWindowThroughThePortal, ItsColourReachesTheMainWindowAndAHideEndsTheWait) {
+    TFakePlatformServices platform;
+    platform.PickChoice = {TScreenPickPath::Portal, {}};
+    TSettingsModule settings{platform};
+    auto main = std::make_unique<TfrmTintwell>(platform);
+    TFormPtr<TfrmColorPicker> picker = CreateForm<TfrmColorPicker>(platform, main.get());
+    main->SetColorPicker(picker.get());
+    main->show();
+    main->pbColorPicker->click();
+    picker->fraColorPicker1->pbCapture->click();
+    ASSERT_TRUE(picker->IsCapturing());
+    ASSERT_TRUE(platform.AnswerScreenPick(TScreenPickOutcome::Picked, RGB(51, 102, 153)));
+    EXPECT_FALSE(picker->IsCapturing());
+    EXPECT_EQ(main->CurrentColor(), RGB(51, 102, 153));
+    EXPECT_EQ(main->dfHTML->text(), "#336699");
+
+    picker->fraColorPicker1->pbCapture->click();
+    picker->hide();
+    EXPECT_FALSE(picker->IsCapturing());
+    EXPECT_EQ(platform.PickCancels, 1);
+    EXPECT_FALSE(platform.AnswerScreenPick(TScreenPickOutcome::Picked, RGB(1, 1, 1)));
+    EXPECT_EQ(main->dfHTML->text(), "#336699");
+    EXPECT_TRUE(platform.ErrorBoxes.empty());
+    picker.reset();
+    main->SetColorPicker(nullptr);
+}
+
 } // namespace
 } // namespace tintwell
