@@ -14,6 +14,7 @@ TINTWELL_PACKAGES=(
   libxcb1-dev libxcb-shm0-dev                           # the screen and the pointer in device pixels (X11)
   twm x11-xserver-utils                                 # a window manager that frames; xrandr's two monitors
   dbus at-spi2-core                                     # their private session bus and accessibility bus
+  qt6-wayland weston                                    # the program on Wayland; a headless compositor for its tests
   "$@"                                                  # what the caller needs besides
 )
 

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <map>
 
@@ -29,5 +30,18 @@ private:
 std::multimap<QString, QString> ReadAccessibleNames(const QString& applicationName,
                                                     std::size_t minimumObjects,
                                                     std::chrono::milliseconds timeout);
+
+// Runs the first action (a button's press) of the first object named name in the application,
+// waiting up to timeout for it to appear; whether the action ran.
+bool PressAccessible(const QString& applicationName, const QString& name, std::chrono::milliseconds timeout);
+
+// The text of the first object named name (an edit field's contents), waited for up to timeout;
+// empty if there is none.
+QString ReadAccessibleText(const QString& applicationName, const QString& name,
+                           std::chrono::milliseconds timeout);
+
+// The names of the application's windows as they are now, one entry a window (open message boxes
+// included).
+QStringList ReadWindowNames(const QString& applicationName);
 
 } // namespace tintwell::test

@@ -33,12 +33,14 @@ bool TFakePortal::Register() {
 
 QDBusObjectPath TFakePortal::PickColor(const QString&, const QVariantMap& options) {
     ++Calls;
+    if (OnCall)
+        OnCall();
     // The request object's path, as the portal's documentation builds it from the caller's unique
     // name and the handle token.
     QString sender = message().service().mid(1);
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/") + sender + QLatin1Char('/') +
-                         options.value(QStringLiteral("handle_token")).toString();
+    const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/") + sender +
+                         QLatin1Char('/') + options.value(QStringLiteral("handle_token")).toString();
     FBus.unregisterObject(path);
     FBus.registerObject(path, new TFakeRequest(*this), QDBusConnection::ExportAllSlots);
     switch (FMode) {
@@ -47,14 +49,16 @@ QDBusObjectPath TFakePortal::PickColor(const QString&, const QVariantMap& option
     case TPortalMode::Cancel: QTimer::singleShot(20, this, [this, path] { Respond(path, 1); }); break;
     case TPortalMode::Silent: break;
     case TPortalMode::NeverReplies: setDelayedReply(true); break;
-    case TPortalMode::Refuse: sendErrorReply(QDBusError::AccessDenied, QStringLiteral("picking refused")); break;
+    case TPortalMode::Refuse:
+        sendErrorReply(QDBusError::AccessDenied, QStringLiteral("picking refused"));
+        break;
     }
     return QDBusObjectPath(path);
 }
 
 void TFakePortal::Respond(const QString& path, uint response) {
-    QDBusMessage signal =
-        QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+    QDBusMessage signal = QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.portal.Request"),
+                                                     QStringLiteral("Response"));
     signal << response << QVariantMap{{QStringLiteral("color"), QVariant::fromValue(FColour)}};
     FBus.send(signal);
 }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
+#include <functional>
 
 namespace tintwell::test {
 
@@ -43,6 +44,7 @@ public:
 
     int Calls = 0;
     int Closes = 0;
+    std::function<void()> OnCall; // runs at each PickColor, when set
 
 public slots:
     QDBusObjectPath PickColor(const QString& parentWindow, const QVariantMap& options);
