@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     }
     const TPortalMode mode = std::strcmp(argv[1], "cancel") == 0   ? TPortalMode::Cancel
                              : std::strcmp(argv[1], "silent") == 0 ? TPortalMode::Silent
-                                                                    : TPortalMode::Answer;
+                                                                   : TPortalMode::Answer;
     const TPortalColour colour{std::atof(argv[2]), std::atof(argv[3]), std::atof(argv[4])};
     TFakePortal portal(QDBusConnection::sessionBus(), mode, colour);
     portal.OnCall = [] {

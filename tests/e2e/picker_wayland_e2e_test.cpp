@@ -29,7 +29,8 @@ const QString kApplication = QStringLiteral("Tintwell");
 const QString kUnavailable = QStringLiteral("Picking from the screen is not available in this session: ");
 
 // Polls read() until it gives expected, or timeout passes; the last value read.
-QString WaitFor(const std::function<QString()>& read, const QString& expected, std::chrono::milliseconds timeout) {
+QString WaitFor(const std::function<QString()>& read, const QString& expected,
+                std::chrono::milliseconds timeout) {
     QElapsedTimer clock;
     clock.start();
     QString seen;

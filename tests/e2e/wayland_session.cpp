@@ -18,7 +18,8 @@ TWaylandCompositor::TWaylandCompositor() {
     if (!FRuntime.isValid())
         return;
     // The runtime folder must be the user's alone, as the base directory specification asks.
-    QFile::setPermissions(FRuntime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(FRuntime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_RUNTIME_DIR", FRuntime.path());
     environment.remove("WAYLAND_DISPLAY");
@@ -26,8 +27,8 @@ TWaylandCompositor::TWaylandCompositor() {
     FWeston.setProcessEnvironment(environment);
     FWeston.setProcessChannelMode(QProcess::MergedChannels);
     FWeston.setStandardOutputFile(FRuntime.filePath("weston.log"));
-    FWeston.start("weston", {"--backend=headless-backend.so", "--socket=" + kSocket, "--idle-time=0", "--no-config",
-                             "--width=1280", "--height=1024"});
+    FWeston.start("weston", {"--backend=headless-backend.so", "--socket=" + kSocket, "--idle-time=0",
+                             "--no-config", "--width=1280", "--height=1024"});
     if (!FWeston.waitForStarted(10000))
         return;
     // The socket appears once the compositor accepts clients.

@@ -138,5 +138,24 @@ TEST(QtPlatformServices, SystemColoursFollowThePalette) {
         << "an index without a palette role gives the window colour";
 }
 
+// These tests run on Qt's offscreen platform, which can neither copy the screen nor ask a portal:
+// the path is None with its reason, chosen at the first ask and kept when the session changes.
+TEST(QtPlatformServices, TheScreenPickPathIsChosenOnce) {
+    const test::TempDir store;
+    TQtPlatformServices platform(store.Path("settings.conf"));
+    ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
+    const TScreenPickChoice first = platform.ScreenPickChoice();
+    EXPECT_EQ(first.Path, TScreenPickPath::None);
+    EXPECT_EQ(first.Reason, "the program does not run on an X11 or Wayland display");
+    qputenv("WAYLAND_DISPLAY", "wayland-9");
+    const TScreenPickChoice again = platform.ScreenPickChoice();
+    qunsetenv("WAYLAND_DISPLAY");
+    EXPECT_EQ(again.Path, first.Path);
+    EXPECT_EQ(again.Reason, first.Reason);
+    EXPECT_THROW(platform.StartScreenPick([](TScreenPickOutcome, TColor, const std::string&) {}),
+                 EPlatformError);
+    platform.CancelScreenPick(); // nothing pending: nothing happens
+}
+
 } // namespace
 } // namespace tintwell
