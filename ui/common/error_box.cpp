@@ -11,23 +11,28 @@ namespace {
 
 bool gBoxOpen = false;
 
-// The message of the error, or nothing for the silent abort.
-bool MessageOf(std::exception_ptr error, std::string& message) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const EAbort&) {
-        return false;
-    } catch (const std::bad_alloc&) {
-        message = ResString("Out of memory");
-    } catch (const std::exception& e) {
-        message = e.what();
-    } catch (...) {
-        message = ResString("Unknown error");
-    }
-    return true;
-}
-
 } // namespace
+
+std::optional<std::string> ErrorMessage(std::exception_ptr error) noexcept {
+    if (!error)
+        return std::nullopt;
+    try {
+        try {
+            std::rethrow_exception(error);
+        } catch (const EAbort&) {
+            return std::nullopt;
+        } catch (const std::bad_alloc&) {
+            return ResString("Out of memory");
+        } catch (const std::exception& e) {
+            return std::string(e.what());
+        } catch (...) {
+            return ResString("Unknown error");
+        }
+    } catch (...) {
+        // The translation of the fallback failed too: say it untranslated.
+        return std::string("Unknown error");
+    }
+}
 
 std::string ErrorBoxText(std::string_view message) {
     std::string text(message);
@@ -40,14 +45,14 @@ void ShowException(TPlatformServices& platform, std::exception_ptr error) noexce
     if (gBoxOpen || !error)
         return;
     try {
-        std::string message;
-        if (!MessageOf(error, message))
+        const std::optional<std::string> message = ErrorMessage(error);
+        if (!message)
             return;
         gBoxOpen = true;
         struct TClose {
             ~TClose() { gBoxOpen = false; }
         } close;
-        platform.ShowErrorBox(std::string(kApplicationTitle), ErrorBoxText(message));
+        platform.ShowErrorBox(std::string(kApplicationTitle), ErrorBoxText(*message));
     } catch (...) {
         // Nothing is left to report an error of the error box with; the loop goes on.
     }

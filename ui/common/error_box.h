@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,10 @@ inline constexpr std::string_view kApplicationTitle = "Tintwell";
 // "Unknown picture file extension (.gif)"). Bytes compare unsigned, so a message ending in a
 // non-ASCII character gets the full stop too.
 std::string ErrorBoxText(std::string_view message);
+
+// The message of an error as the error box shows it before the full stop (the error's own, or
+// "Out of memory" or "Unknown error"); nothing for EAbort, which is silent.
+std::optional<std::string> ErrorMessage(std::exception_ptr error) noexcept;
 
 // The standard error box for an error that escaped a handler: caption kApplicationTitle, the error
 // icon, the error's message. EAbort shows nothing. While one box is open, any further error is

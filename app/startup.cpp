@@ -1,0 +1,85 @@
+#include "app/startup.h"
+
+#include <QTimer>
+#include <cstdio>
+
+#include "app/application.h"
+#include "colour/colour.h"
+#include "core/format_settings.h"
+#include "i18n/translation.h"
+#include "imaging/display_info.h"
+#include "imaging/registry.h"
+#include "settings/settings_store.h"
+#include "ui/common/error_box.h"
+
+namespace tintwell {
+namespace {
+
+// The windows, made in their order. An error in either ends start-up: the caller tells it.
+void MakeWindows(TPlatformServices& platform, const TStartupWindows& makers, std::unique_ptr<TfrmTintwell>& main,
+                 TFormPtr<TfrmColorPicker>& picker) {
+    main = makers.MakeMainWindow ? makers.MakeMainWindow(platform) : std::make_unique<TfrmTintwell>(platform);
+    // The picker after the main window, hidden, translated and placed: a tool window over the main
+    // window, so closing the main window ends the program even while the picker is shown.
+    picker = makers.MakePicker ? makers.MakePicker(platform, *main)
+                               : CreateForm<TfrmColorPicker>(platform, main.get());
+}
+
+// A window that could not be made: the program cannot go on. Told on standard error, for a start
+// from a terminal or a desktop's log, and in the error box, for a start from the desktop.
+void TellStartFailed(TPlatformServices& platform, std::exception_ptr error) noexcept {
+    if (const std::optional<std::string> message = ErrorMessage(error))
+        std::fprintf(stderr, "%s: %s\n", kApplicationTitle.data(), ErrorBoxText(*message).c_str());
+    ShowException(platform, error);
+}
+
+} // namespace
+
+int RunTintwell(int& argc, char** argv, TPlatformServices& platform, const TStartupWindows& windows) {
+    // The framework first: the application object, whose title is the error box's caption.
+    TApplication application(argc, argv, platform);
+    QApplication::setApplicationName(
+        QString::fromUtf8(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size())));
+
+    // Translation, then the graphic formats, whose descriptions are translated when they register:
+    // the first lookup opens the catalogue, so a catalogue that cannot be used is known before any
+    // window shows (it is reported once the main window is up).
+    const TTranslationModule translation(platform, QCoreApplication::applicationFilePath().toStdString());
+    GraphicFormats();
+
+    // The settings store opens after the locale's formats are in place (its date overrides replace
+    // them) and before any window (the picker restores its placement from it).
+    SetFormatSettings(platform.LocaleFormats());
+    const TSettingsModule settings(platform);
+    const QSize dpi = platform.DisplayDpi();
+    SetDisplayInfo({platform.DisplayBitsPerPixel(), dpi.width(), dpi.height()});
+    SetSystemColor(COLOR_GRAYTEXT, platform.SystemColor(COLOR_GRAYTEXT));
+
+    std::unique_ptr<TfrmTintwell> frmTintwell;
+    TFormPtr<TfrmColorPicker> frmColorPicker;
+    try {
+        MakeWindows(platform, windows, frmTintwell, frmColorPicker);
+    } catch (...) {
+        // The message loop is not entered; what was made goes, picker first.
+        TellStartFailed(platform, std::current_exception());
+        return 1;
+    }
+    // Connected before the main window shows, which registers its callbacks.
+    frmTintwell->SetColorPicker(frmColorPicker.get());
+    frmTintwell->show();
+    QTimer::singleShot(0, frmTintwell.get(), [&platform] {
+        if (const std::optional<std::string> report = TakeTranslationReport())
+            ShowException(platform, std::make_exception_ptr(EGnuGettextError(*report)));
+    });
+    const int exitCode = QApplication::exec();
+
+    // The picker goes first, while the main window and the settings store still exist: its last
+    // stop reaches the main window, and its placement is stored. Then the main window, then the
+    // modules in reverse.
+    frmColorPicker.reset();
+    frmTintwell->SetColorPicker(nullptr);
+    frmTintwell.reset();
+    return exitCode;
+}
+
+} // namespace tintwell

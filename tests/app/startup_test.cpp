@@ -1,0 +1,162 @@
+// The program from start to end against the fake platform, one run of it a test (CTest runs each
+// test in a process of its own): the modules in their order, seen through what each leaves for the
+// next; the windows; the shutdown that stores the picker's placement; and a window that cannot be
+// made.
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "app/startup.h"
+#include "core/exception.h"
+#include "core/format_settings.h"
+#include "i18n/translation.h"
+#include "settings/settings_store.h"
+#include "support/fake_platform_services.h"
+
+namespace tintwell {
+namespace {
+
+using test::TFakePlatformServices;
+
+constexpr std::string_view kRoot = "\\Software\\zorVIK\\Quelm";
+constexpr std::string_view kPickerKey = "\\Software\\zorVIK\\Quelm\\Forms\\frmColorPicker";
+
+// The program's own windows, with a script that runs inside the message loop once the main window
+// is up. The script ends the run by closing the main window.
+TStartupWindows Scripted(std::function<void(TfrmTintwell&, TfrmColorPicker&)> script) {
+    TStartupWindows windows;
+    windows.MakePicker = [script = std::move(script)](TPlatformServices& platform, TfrmTintwell& owner) {
+        TFormPtr<TfrmColorPicker> picker = CreateForm<TfrmColorPicker>(platform, &owner);
+        QTimer::singleShot(0, &owner, [&owner, picker = picker.get(), script] { script(owner, *picker); });
+        return picker;
+    };
+    return windows;
+}
+
+int RunProgram(TFakePlatformServices& platform, const TStartupWindows& windows) {
+    static char name[] = "tintwell";
+    static char* arguments[] = {name, nullptr};
+    int count = 1;
+    return RunTintwell(count, arguments, platform, windows);
+}
+
+// Translation is up before the graphic formats register (their descriptions come translated), the
+// store opens after the locale's formats (its date separator wins) and before the picker (which
+// restores its placement from it); all of them go when the run ends.
+TEST(StartUp, TheModulesComeUpInTheirOrderAndGoInReverse) {
+    TFakePlatformServices platform;
+    platform.Lang = "de_DE.UTF-8";
+    platform.Formats.DateSeparator = '/';
+    platform.Registry[std::string(kRoot)]["OrvDateSeparator"] = std::string("-");
+    platform.Registry[std::string(kPickerKey)]["Left"] = std::int32_t{301};
+    platform.Registry[std::string(kPickerKey)]["Top"] = std::int32_t{202};
+    bool ran = false;
+    const int exitCode = RunProgram(platform, Scripted([&](TfrmTintwell& main, TfrmColorPicker& picker) {
+        ran = true;
+        EXPECT_EQ(CurrentLanguage(), "de_DE");
+        main.Button1->click(); // the open dialog lists the formats as they registered
+        bool germanJpeg = false;
+        for (const TFileFilterRow& row : platform.LastFilter)
+            germanJpeg = germanJpeg || row.Text.find("JPEG-Bilddatei") != std::string::npos;
+        EXPECT_TRUE(germanJpeg) << "the formats registered before the catalogue was open";
+        EXPECT_EQ(FormatSettings().DateSeparator, '-');
+        EXPECT_TRUE(main.isVisible());
+        EXPECT_FALSE(picker.isVisible()) << "the picker starts hidden";
+        EXPECT_EQ(QPoint(picker.Left(), picker.Top()), QPoint(301, 202));
+        EXPECT_EQ(picker.windowTitle(), "Farbpipette") << "translated when made";
+        main.close();
+    }));
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(CurrentLanguage(), "C") << "translation finalised";
+    EXPECT_EQ(ReadSetting({}, "OrvDateSeparator", std::string("none")), TSettingValue(std::string("none")))
+        << "the store closed";
+}
+
+// Closing the main window while the picker is open and capturing: the picker stops, is destroyed
+// with its placement stored while the store is open, and the program exits with 0.
+TEST(StartUp, ClosingTheMainWindowWhileThePickerCapturesStoresItsPlacement) {
+    TFakePlatformServices platform;
+    platform.Screen = QImage(1920, 1080, QImage::Format_RGB32);
+    platform.Screen.fill(qRgb(12, 34, 56));
+    const int exitCode = RunProgram(platform, Scripted([&](TfrmTintwell& main, TfrmColorPicker& picker) {
+        main.pbColorPicker->click();
+        picker.fraColorPicker1->pbCapture->click();
+        static_cast<TFakePlatformServices::TFakeTimer&>(*picker.fraColorPicker1->Timer1).Fire();
+        ASSERT_TRUE(picker.isVisible());
+        ASSERT_TRUE(picker.IsCapturing());
+        picker.move(333, 222);
+        main.close();
+    }));
+    EXPECT_EQ(exitCode, 0);
+    const auto& stored = platform.Registry.at(std::string(kPickerKey));
+    EXPECT_EQ(stored.at("Left"), TFakePlatformServices::TValue(std::int32_t{333}));
+    EXPECT_EQ(stored.at("Top"), TFakePlatformServices::TValue(std::int32_t{222}));
+    EXPECT_TRUE(platform.ErrorBoxes.empty());
+}
+
+// A store that cannot be read: the overrides and the placement are not had, and start-up goes on.
+TEST(StartUp, AnUnreadableStoreDoesNotStopStartUp) {
+    TFakePlatformServices platform;
+    platform.Formats.DateSeparator = '/';
+    platform.RegistryUnreadable = true;
+    bool ran = false;
+    const int exitCode = RunProgram(platform, Scripted([&](TfrmTintwell& main, TfrmColorPicker& picker) {
+        ran = true;
+        EXPECT_TRUE(main.isVisible());
+        EXPECT_EQ(FormatSettings().DateSeparator, '/') << "the locale's own";
+        EXPECT_EQ(QPoint(picker.Left(), picker.Top()), QPoint(192, 114)) << "the designed place";
+        main.close();
+    }));
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(exitCode, 0);
+}
+
+// A main window whose construction fails after its base was made.
+class TFailingMainWindow : public TfrmTintwell {
+public:
+    explicit TFailingMainWindow(TPlatformServices& platform) : TfrmTintwell(platform) {
+        throw Exception("The window could not be made");
+    }
+};
+
+struct TFailureCase {
+    const char* Name;
+    bool MainFails; // else the picker's
+};
+void PrintTo(const TFailureCase& c, std::ostream* out) { *out << c.Name; }
+
+class StartUpFailure : public ::testing::TestWithParam<TFailureCase> {};
+
+// A window that cannot be made ends the program before the loop: the message on standard error and
+// in the error box, exit code 1.
+TEST_P(StartUpFailure, EndsTheProgramWithTheMessageAndExitCode1) {
+    TFakePlatformServices platform;
+    bool loopRan = false;
+    TStartupWindows windows;
+    if (GetParam().MainFails) {
+        windows.MakeMainWindow = [&loopRan](TPlatformServices& services) -> std::unique_ptr<TfrmTintwell> {
+            QTimer::singleShot(0, [&loopRan] { loopRan = true; });
+            return std::make_unique<TFailingMainWindow>(services);
+        };
+    } else {
+        windows.MakePicker = [&loopRan](TPlatformServices&, TfrmTintwell&) -> TFormPtr<TfrmColorPicker> {
+            QTimer::singleShot(0, [&loopRan] { loopRan = true; });
+            throw Exception("The window could not be made");
+        };
+    }
+    ::testing::internal::CaptureStderr();
+    const int exitCode = RunProgram(platform, windows);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_NE(errors.find("Tintwell: The window could not be made.\n"), std::string::npos) << errors;
+    ASSERT_EQ(platform.ErrorBoxes.size(), 1u);
+    EXPECT_EQ(platform.ErrorBoxes[0], std::make_pair(std::string("Tintwell"), std::string("The window could not be made.")));
+    EXPECT_FALSE(loopRan) << "the message loop is not entered";
+}
+
+const TFailureCase kFailures[] = {{"main_window", true}, {"picker", false}};
+INSTANTIATE_TEST_SUITE_P(, StartUpFailure, ::testing::ValuesIn(kFailures),
+                         [](const ::testing::TestParamInfo<TFailureCase>& c) { return c.param.Name; });
+
+} // namespace
+} // namespace tintwell
