@@ -2,6 +2,9 @@
 
 #include <QTimer>
 #include <cstdio>
+#include <fontconfig/fontconfig.h>
+#include <system_error>
+#include <thread>
 
 #include "app/application.h"
 #include "colour/colour.h"
@@ -16,8 +19,8 @@ namespace tintwell {
 namespace {
 
 // The windows, made in their order. An error in either ends start-up: the caller tells it.
-void MakeWindows(TPlatformServices& platform, const TStartupWindows& makers, std::unique_ptr<TfrmTintwell>& main,
-                 TFormPtr<TfrmColorPicker>& picker) {
+void MakeWindows(TPlatformServices& platform, const TStartupWindows& makers,
+                 std::unique_ptr<TfrmTintwell>& main, TFormPtr<TfrmColorPicker>& picker) {
     main = makers.MakeMainWindow ? makers.MakeMainWindow(platform) : std::make_unique<TfrmTintwell>(platform);
     // The picker after the main window, hidden, translated and placed: a tool window over the main
     // window, so closing the main window ends the program even while the picker is shown.
@@ -33,10 +36,35 @@ void TellStartFailed(TPlatformServices& platform, std::exception_ptr error) noex
     ShowException(platform, error);
 }
 
+// Reads the font configuration and maps its caches on another core while the application object
+// connects to the display: the main window's first label needs them, the display does not. Qt's own
+// FcInit then finds the configuration loaded. Joined before any window is made.
+class TFontConfigLoad {
+public:
+    TFontConfigLoad() {
+        try {
+            FThread = std::thread([] { FcInit(); });
+        } catch (const std::system_error&) {
+            // No thread to spare: Qt loads the configuration itself, a little later.
+        }
+    }
+    ~TFontConfigLoad() { Wait(); }
+    TFontConfigLoad(const TFontConfigLoad&) = delete;
+    TFontConfigLoad& operator=(const TFontConfigLoad&) = delete;
+    void Wait() {
+        if (FThread.joinable())
+            FThread.join();
+    }
+
+private:
+    std::thread FThread;
+};
+
 } // namespace
 
 int RunTintwell(int& argc, char** argv, TPlatformServices& platform, const TStartupWindows& windows) {
     // The framework first: the application object, whose title is the error box's caption.
+    TFontConfigLoad fontConfig;
     TApplication application(argc, argv, platform);
     QApplication::setApplicationName(
         QString::fromUtf8(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size())));
@@ -55,6 +83,7 @@ int RunTintwell(int& argc, char** argv, TPlatformServices& platform, const TStar
     SetDisplayInfo({platform.DisplayBitsPerPixel(), dpi.width(), dpi.height()});
     SetSystemColor(COLOR_GRAYTEXT, platform.SystemColor(COLOR_GRAYTEXT));
 
+    fontConfig.Wait();
     std::unique_ptr<TfrmTintwell> frmTintwell;
     TFormPtr<TfrmColorPicker> frmColorPicker;
     try {

@@ -12,6 +12,7 @@ TINTWELL_PACKAGES=(
   fonts-liberation2                                     # the window's font (metrics close to the design's)
   xvfb xdotool                                          # the end-to-end tests' X server and input
   libxcb1-dev libxcb-shm0-dev                           # the screen and the pointer in device pixels (X11)
+  libfontconfig-dev                                     # the font configuration, loaded while the display connects
   twm x11-xserver-utils                                 # a window manager that frames; xrandr's two monitors
   dbus at-spi2-core                                     # their private session bus and accessibility bus
   qt6-wayland weston                                    # the program on Wayland; a headless compositor for its tests

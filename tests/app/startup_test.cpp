@@ -50,21 +50,22 @@ TEST(StartUp, TheModulesComeUpInTheirOrderAndGoInReverse) {
     platform.Registry[std::string(kPickerKey)]["Left"] = std::int32_t{301};
     platform.Registry[std::string(kPickerKey)]["Top"] = std::int32_t{202};
     bool ran = false;
-    const int exitCode = RunProgram(platform, Scripted([&](TfrmTintwell& main, TfrmColorPicker& picker) {
-        ran = true;
-        EXPECT_EQ(CurrentLanguage(), "de_DE");
-        main.Button1->click(); // the open dialog lists the formats as they registered
-        bool germanJpeg = false;
-        for (const TFileFilterRow& row : platform.LastFilter)
-            germanJpeg = germanJpeg || row.Text.find("JPEG-Bilddatei") != std::string::npos;
-        EXPECT_TRUE(germanJpeg) << "the formats registered before the catalogue was open";
-        EXPECT_EQ(FormatSettings().DateSeparator, '-');
-        EXPECT_TRUE(main.isVisible());
-        EXPECT_FALSE(picker.isVisible()) << "the picker starts hidden";
-        EXPECT_EQ(QPoint(picker.Left(), picker.Top()), QPoint(301, 202));
-        EXPECT_EQ(picker.windowTitle(), "Farbpipette") << "translated when made";
-        main.close();
-    }));
+    const int exitCode =
+        RunProgram(platform, Scripted([&](TfrmTintwell& main, TfrmColorPicker& picker) {
+                       ran = true;
+                       EXPECT_EQ(CurrentLanguage(), "de_DE");
+                       main.Button1->click(); // the open dialog lists the formats as they registered
+                       bool germanJpeg = false;
+                       for (const TFileFilterRow& row : platform.LastFilter)
+                           germanJpeg = germanJpeg || row.Text.find("JPEG-Bilddatei") != std::string::npos;
+                       EXPECT_TRUE(germanJpeg) << "the formats registered before the catalogue was open";
+                       EXPECT_EQ(FormatSettings().DateSeparator, '-');
+                       EXPECT_TRUE(main.isVisible());
+                       EXPECT_FALSE(picker.isVisible()) << "the picker starts hidden";
+                       EXPECT_EQ(QPoint(picker.Left(), picker.Top()), QPoint(301, 202));
+                       EXPECT_EQ(picker.windowTitle(), "Farbpipette") << "translated when made";
+                       main.close();
+                   }));
     EXPECT_TRUE(ran);
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(CurrentLanguage(), "C") << "translation finalised";
@@ -78,15 +79,16 @@ TEST(StartUp, ClosingTheMainWindowWhileThePickerCapturesStoresItsPlacement) {
     TFakePlatformServices platform;
     platform.Screen = QImage(1920, 1080, QImage::Format_RGB32);
     platform.Screen.fill(qRgb(12, 34, 56));
-    const int exitCode = RunProgram(platform, Scripted([&](TfrmTintwell& main, TfrmColorPicker& picker) {
-        main.pbColorPicker->click();
-        picker.fraColorPicker1->pbCapture->click();
-        static_cast<TFakePlatformServices::TFakeTimer&>(*picker.fraColorPicker1->Timer1).Fire();
-        ASSERT_TRUE(picker.isVisible());
-        ASSERT_TRUE(picker.IsCapturing());
-        picker.move(333, 222);
-        main.close();
-    }));
+    const int exitCode = RunProgram(
+        platform, Scripted([&](TfrmTintwell& main, TfrmColorPicker& picker) {
+            main.pbColorPicker->click();
+            picker.fraColorPicker1->pbCapture->click();
+            static_cast<TFakePlatformServices::TFakeTimer&>(*picker.fraColorPicker1->Timer1).Fire();
+            ASSERT_TRUE(picker.isVisible());
+            ASSERT_TRUE(picker.IsCapturing());
+            picker.move(333, 222);
+            main.close();
+        }));
     EXPECT_EQ(exitCode, 0);
     const auto& stored = platform.Registry.at(std::string(kPickerKey));
     EXPECT_EQ(stored.at("Left"), TFakePlatformServices::TValue(std::int32_t{333}));
@@ -101,12 +103,13 @@ TEST(StartUp, AnUnreadableStoreDoesNotStopStartUp) {
     platform.RegistryUnreadable = true;
     bool ran = false;
     const int exitCode = RunProgram(platform, Scripted([&](TfrmTintwell& main, TfrmColorPicker& picker) {
-        ran = true;
-        EXPECT_TRUE(main.isVisible());
-        EXPECT_EQ(FormatSettings().DateSeparator, '/') << "the locale's own";
-        EXPECT_EQ(QPoint(picker.Left(), picker.Top()), QPoint(192, 114)) << "the designed place";
-        main.close();
-    }));
+                                        ran = true;
+                                        EXPECT_TRUE(main.isVisible());
+                                        EXPECT_EQ(FormatSettings().DateSeparator, '/') << "the locale's own";
+                                        EXPECT_EQ(QPoint(picker.Left(), picker.Top()), QPoint(192, 114))
+                                            << "the designed place";
+                                        main.close();
+                                    }));
     EXPECT_TRUE(ran);
     EXPECT_EQ(exitCode, 0);
 }
@@ -150,7 +153,8 @@ TEST_P(StartUpFailure, EndsTheProgramWithTheMessageAndExitCode1) {
     EXPECT_EQ(exitCode, 1);
     EXPECT_NE(errors.find("Tintwell: The window could not be made.\n"), std::string::npos) << errors;
     ASSERT_EQ(platform.ErrorBoxes.size(), 1u);
-    EXPECT_EQ(platform.ErrorBoxes[0], std::make_pair(std::string("Tintwell"), std::string("The window could not be made.")));
+    EXPECT_EQ(platform.ErrorBoxes[0],
+              std::make_pair(std::string("Tintwell"), std::string("The window could not be made.")));
     EXPECT_FALSE(loopRan) << "the message loop is not entered";
 }
 

@@ -144,13 +144,16 @@ TEST_P(PickerOnX, ALeftClickOnThePreviewPicksItsPixel) {
     EXPECT_EQ(WaitForCurrentColour(Hex(expected)), Hex(expected));
 }
 
-// Closed gracefully, the program exits with 0 and keeps the picker's place for the next run.
+// Closed gracefully, even while the picker captures, the program exits with 0 and keeps the
+// picker's place for the next run.
 TEST_P(PickerOnX, ThePickersPlaceIsKeptAcrossRuns) {
     ASSERT_TRUE(StartAndOpenPicker());
     XDoTool({"windowmove", QString::number(FPicker), "601", "703"});
     QThread::msleep(300);
     const QRect moved = WindowGeometry(FPicker);
     ASSERT_EQ(moved.topLeft(), QPoint(601, 703));
+    // Closed while the picker captures: its last stop runs and its placement is still stored.
+    StartCapture();
     ASSERT_TRUE(CloseWindow(FMain));
     ASSERT_TRUE(FProgram.waitForFinished(20000));
     EXPECT_EQ(FProgram.exitStatus(), QProcess::NormalExit);
