@@ -1,14 +1,19 @@
 #include "app/startup.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <fontconfig/fontconfig.h>
+#include <string>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "app/application.h"
+#include "app/command_line.h"
 #include "colour/colour.h"
 #include "core/format_settings.h"
+#include "core/version.h"
 #include "i18n/translation.h"
 #include "imaging/display_info.h"
 #include "imaging/registry.h"
@@ -62,12 +67,46 @@ private:
 
 } // namespace
 
+namespace {
+
+// --help and --version: answered on standard output, with exit code 0.
+int Answer(TCommandLine::TAction action) {
+    if (action == TCommandLine::TAction::Help)
+        std::fputs(UsageText(), stdout);
+    else
+        std::printf("%s %s\n", kApplicationTitle.data(), std::string(ProgramVersion()).c_str());
+    return 0;
+}
+
+std::vector<std::string> ArgumentsAfterQt() {
+    std::vector<std::string> arguments;
+    const QStringList all = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < all.size(); ++i)
+        arguments.push_back(all[i].toLocal8Bit().toStdString());
+    return arguments;
+}
+
+} // namespace
+
 int RunTintwell(int& argc, char** argv, TPlatformServices& platform, const TStartupWindows& windows) {
-    // The framework first: the application object, whose title is the error box's caption.
+    // --help and --version need no display.
+    if (const std::optional<TCommandLine::TAction> early =
+            EarlyAction({argv + std::min(argc, 1), argv + argc}))
+        return Answer(*early);
+
+    // The framework first: the application object, whose title is the error box's caption. It takes
+    // its own arguments; the rest are ours, checked before anything else is made.
     TFontConfigLoad fontConfig;
     TApplication application(argc, argv, platform);
     QApplication::setApplicationName(
         QString::fromUtf8(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size())));
+    const TCommandLine line = ParseCommandLine(ArgumentsAfterQt());
+    if (line.Action == TCommandLine::TAction::Error) {
+        std::fprintf(stderr, "tintwell: %s\n%s", line.Message.c_str(), UsageText());
+        return 2;
+    }
+    if (line.Action != TCommandLine::TAction::Run)
+        return Answer(line.Action);
 
     // Translation, then the graphic formats, whose descriptions are translated when they register:
     // the first lookup opens the catalogue, so a catalogue that cannot be used is known before any
@@ -100,6 +139,11 @@ int RunTintwell(int& argc, char** argv, TPlatformServices& platform, const TStar
         if (const std::optional<std::string> report = TakeTranslationReport())
             ShowException(platform, std::make_exception_ptr(EGnuGettextError(*report)));
     });
+    // The file of the command line (a file manager's "open with") once the window shows, as if it
+    // had been chosen in the dialog.
+    if (line.File)
+        QTimer::singleShot(0, frmTintwell.get(),
+                           [window = frmTintwell.get(), file = *line.File] { window->OpenImage(file); });
     const int exitCode = QApplication::exec();
 
     // The picker goes first, while the main window and the settings store still exist: its last

@@ -24,9 +24,10 @@ struct TStartupWindows {
 // settings store with its date overrides, the display's properties), the main window, the picker
 // (hidden, translated, its placement restored), the message loop with the standard error box; then
 // the picker destroyed first (its last stop reaching the main window, its placement stored while the
-// store is open), the main window, and the modules in reverse. The exit code: the loop's (0 when the
-// main window was closed); 1 when a window could not be made, which is told on standard error and
-// in the error box.
+// store is open), the main window, and the modules in reverse. A file among the arguments is opened
+// once the main window shows. The exit code: the loop's (0 when the main window was closed); 0
+// after --help or --version; 2 for arguments it does not take (told on standard error); 1 when a
+// window could not be made, which is told on standard error and in the error box.
 int RunTintwell(int& argc, char** argv, TPlatformServices& platform, const TStartupWindows& windows = {});
 
 } // namespace tintwell

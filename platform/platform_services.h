@@ -18,6 +18,7 @@
 #include "core/format_settings.h"
 #include "core/tcolor.h"
 
+class QMimeData;
 class QWidget;
 
 namespace tintwell {
@@ -140,6 +141,9 @@ public:
 
     // The current RGB value of a system colour (COLOR_GRAYTEXT and the other classic indexes).
     virtual TColor SystemColor(int index) const = 0;
+
+    // What the clipboard holds now (null when nothing); valid until the clipboard changes.
+    virtual const QMimeData* ClipboardData() const = 0;
 
     // A modal box with caption, the error icon, text and an OK button.
     virtual void ShowErrorBox(const std::string& caption, const std::string& text) = 0;

@@ -1,6 +1,7 @@
 #include "platform/qt_platform_services.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCursor>
 #include <QDBusConnection>
 #include <QDesktopServices>
@@ -223,6 +224,11 @@ TColor TQtPlatformServices::SystemColor(int index) const {
     case COLOR_HOTLIGHT: return ToTColor(palette.color(QPalette::Active, QPalette::Link));
     default: return ToTColor(palette.color(QPalette::Active, QPalette::Window));
     }
+}
+
+const QMimeData* TQtPlatformServices::ClipboardData() const {
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    return clipboard != nullptr ? clipboard->mimeData() : nullptr;
 }
 
 void TQtPlatformServices::ShowErrorBox(const std::string& caption, const std::string& text) {

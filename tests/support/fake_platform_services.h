@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMimeData>
 #include <QPainter>
 #include <map>
 #include <utility>
@@ -51,6 +52,7 @@ public:
     QSize ScreenPixels{1920, 1080}; // device pixels, as the screen is copied
     std::vector<QRect> Screens;     // empty: the primary screen alone, at (0, 0) with ScreenSize
     TScreenPickChoice PickChoice{TScreenPickPath::X11Copy, {}};
+    std::unique_ptr<QMimeData> Clipboard; // null: an empty clipboard
 
     // ---- what tests read
     int Beeps = 0;
@@ -145,6 +147,7 @@ public:
             DuringRepaint();
     }
     TColor SystemColor(int index) const override { return RGB(index, index, index); }
+    const QMimeData* ClipboardData() const override { return Clipboard.get(); }
     void ShowErrorBox(const std::string& caption, const std::string& text) override {
         ErrorBoxes.emplace_back(caption, text);
         if (DuringErrorBox)

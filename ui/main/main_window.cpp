@@ -1,17 +1,24 @@
 #include "ui/main/main_window.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFont>
+#include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <QTimer>
+#include <QUrl>
 #include <cmath>
 
+#include "codec/file_io.h"
 #include "colour/readouts.h"
 #include "core/conversions.h"
 #include "core/format_settings.h"
 #include "core/version.h"
 #include "imaging/analysis.h"
+#include "imaging/bitmap.h"
 #include "imaging/picture.h"
 #include "imaging/registry.h"
 #include "ui/common/design_font.h"
@@ -92,6 +99,24 @@ void SetLabelText(QLabel& label, const std::string& text) {
     label.setText(Text(text));
     label.adjustSize();
 }
+
+// One Open Image at a time: repainting while an image loads lets pending events run, a second
+// click or drop among them, which then does nothing. The flag is cleared on every way out.
+class TOpening {
+public:
+    explicit TOpening(bool& flag) : FFlag(flag), FFirst(!flag) { flag = true; }
+    ~TOpening() {
+        if (FFirst)
+            FFlag = false;
+    }
+    TOpening(const TOpening&) = delete;
+    TOpening& operator=(const TOpening&) = delete;
+    bool First() const noexcept { return FFirst; }
+
+private:
+    bool& FFlag;
+    bool FFirst;
+};
 
 // The hourglass of one Open Image, restored on every way out, before any error box shows.
 class TBusyCursor {
@@ -223,6 +248,15 @@ void TfrmTintwell::CreateComponents() {
                           address.toHtmlEscaped() + "</a></p>");
     pnlStatusBar->setAccessibleName("Web site " + address);
 
+    // Pictures come in by a drop on the window or by Ctrl+V anywhere in it; a code field that has the
+    // keyboard takes its own Ctrl+V first.
+    setAcceptDrops(true);
+    actPaste = new QAction(this);
+    actPaste->setObjectName("actPaste");
+    actPaste->setShortcut(QKeySequence::Paste);
+    actPaste->setShortcutContext(Qt::WindowShortcut);
+    addAction(actPaste);
+
     // The designed keyboard order; labels, swatches and the flat picker button take no focus.
     QWidget* const order[] = {Button1, dfR,     dfG,  dfB,  dfHTML, dfRi,    dfGi,
                               dfBi,    dfHTMLi, dfRc, dfGc, dfBc,   dfHTMLc, cmbCorrection};
@@ -232,6 +266,8 @@ void TfrmTintwell::CreateComponents() {
 
 void TfrmTintwell::ConnectHandlers() {
     QObject::connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    QObject::connect(actPaste, &QAction::triggered, this,
+                     [this] { Guarded(FPlatform, [this] { actPasteExecute(); }); });
     QObject::connect(cmbCorrection, &QComboBox::activated, this, [this] { cmbCorrectionChange(); });
     QObject::connect(pbColorPicker, &QToolButton::clicked, this, [this] { pbColorPickerClick(); });
     dfR->OnExit = [this] { dfRExit(); };
@@ -304,32 +340,109 @@ void TfrmTintwell::ShowColor(TColor color) {
 }
 
 void TfrmTintwell::Button1Click() {
-    // Repainting below lets pending events run, a second click among them.
-    if (FOpeningImage)
+    const TOpening opening(FOpeningImage);
+    if (!opening.First())
         return;
-    FOpeningImage = true;
-    struct TDone {
-        bool& Flag;
-        ~TDone() { Flag = false; }
-    } done{FOpeningImage};
-
     Guarded(FPlatform, [this] {
         const QSize screen = FPlatform.PrimaryScreenSize();
         const QSize previewLimit(std::max(1, screen.width() * 3 / 4), std::max(1, screen.height() * 3 / 4));
         const std::optional<std::string> fileName = FPlatform.OpenPictureDialog(
             this, GraphicFormats().BuildGraphicFilter(),
             [previewLimit](const std::string& name) { return LoadFilePreview(name, previewLimit); });
-        if (!fileName)
-            return;
-        FPlatform.RepaintNow(*this);
+        if (fileName)
+            LoadImage(*fileName);
+    });
+}
 
-        TPicture picture;
-        TBusyCursor busy(FPlatform);
-        picture.LoadFromFile(*fileName);
-        Image1->SetGraphic(picture.Graphic()->Clone());
-        FCurrentColor = PictureAverageColor(*picture.Graphic());
+void TfrmTintwell::ShowImage(const QImage& image) {
+    const TOpening opening(FOpeningImage);
+    if (!opening.First())
+        return;
+    Guarded(FPlatform, [&] {
+        auto bitmap = std::make_unique<TBitmap>(image);
+        FCurrentColor = PictureAverageColor(*bitmap);
+        Image1->SetGraphic(std::move(bitmap));
         ShowColor(FCurrentColor);
     });
+}
+
+std::optional<std::string> TfrmTintwell::PictureFileOf(const QMimeData& data) {
+    QList<QUrl> urls = data.urls();
+    if (urls.isEmpty() && data.hasText()) {
+        // A name copied as text: a file URL, or an absolute path.
+        const QString text = data.text().trimmed();
+        if (text.startsWith(QLatin1String("file:")))
+            urls.push_back(QUrl(text));
+        else if (text.startsWith(QLatin1Char('/')) && !text.contains(QLatin1Char('\n')))
+            urls.push_back(QUrl::fromLocalFile(text));
+    }
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return std::nullopt;
+    const std::string file = urls.front().toLocalFile().toStdString();
+    const std::string extension = ExtractFileExt(file);
+    if (extension.empty() || GraphicFormats().FindGraphicClass(extension) == nullptr)
+        return std::nullopt;
+    return file;
+}
+
+namespace {
+
+// Refused, the drag's cursor says so and the drop never comes.
+void AnswerDrag(QDragMoveEvent& event) {
+    if (event.mimeData() != nullptr && TfrmTintwell::PictureFileOf(*event.mimeData()))
+        event.acceptProposedAction();
+    else
+        event.ignore();
+}
+
+} // namespace
+
+void TfrmTintwell::dragEnterEvent(QDragEnterEvent* event) { AnswerDrag(*event); }
+
+void TfrmTintwell::dragMoveEvent(QDragMoveEvent* event) { AnswerDrag(*event); }
+
+void TfrmTintwell::dropEvent(QDropEvent* event) {
+    const std::optional<std::string> file =
+        event->mimeData() != nullptr ? PictureFileOf(*event->mimeData()) : std::nullopt;
+    if (!file) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // After the drop has finished: the source waits for it, and loading may take a while or end in
+    // the error box.
+    QTimer::singleShot(0, this, [this, file = *file] { OpenImage(file); });
+}
+
+void TfrmTintwell::actPasteExecute() {
+    const QMimeData* clipboard = FPlatform.ClipboardData();
+    if (clipboard != nullptr && clipboard->hasImage()) {
+        ShowImage(qvariant_cast<QImage>(clipboard->imageData()));
+        return;
+    }
+    if (clipboard != nullptr)
+        if (const std::optional<std::string> file = PictureFileOf(*clipboard)) {
+            OpenImage(*file);
+            return;
+        }
+    FPlatform.Beep();
+}
+
+void TfrmTintwell::OpenImage(const std::string& fileName) {
+    const TOpening opening(FOpeningImage);
+    if (!opening.First())
+        return;
+    Guarded(FPlatform, [&] { LoadImage(fileName); });
+}
+
+void TfrmTintwell::LoadImage(const std::string& fileName) {
+    FPlatform.RepaintNow(*this);
+    TPicture picture;
+    TBusyCursor busy(FPlatform);
+    picture.LoadFromFile(fileName);
+    Image1->SetGraphic(picture.Graphic()->Clone());
+    FCurrentColor = PictureAverageColor(*picture.Graphic());
+    ShowColor(FCurrentColor);
 }
 
 void TfrmTintwell::dfRExit() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -8,6 +9,8 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "colour/palette.h"
@@ -16,6 +19,8 @@
 #include "ui/common/color_picker.h"
 #include "ui/common/swatch.h"
 #include "ui/main/widgets.h"
+
+class QMimeData;
 
 namespace tintwell {
 
@@ -37,6 +42,21 @@ public:
     // The screen picker, which start-up makes after this window and connects before showing it;
     // null clears it (start-up does so once the picker is gone).
     void SetColorPicker(IColorPicker* picker) noexcept { FPicker = picker; }
+
+    // The Open Image road for a file chosen elsewhere than in the dialog (the command line, a drop):
+    // the preview shows it and its average becomes current; a file that fails goes to the error box.
+    void OpenImage(const std::string& fileName);
+    // A picture from elsewhere than a file (the clipboard): the preview shows it and its average
+    // becomes current.
+    void ShowImage(const QImage& image);
+
+    // The picture file a drop or a paste names: one local file (a path or a file URL) whose
+    // extension the graphic formats know; nothing otherwise.
+    static std::optional<std::string> PictureFileOf(const QMimeData& data);
+
+    // Ctrl+V: an image on the clipboard is analysed; a picture file's name or URL is opened; anything
+    // else beeps.
+    QAction* actPaste;
 
     QFrame* Panel1;
     TImage* Image1;
@@ -89,6 +109,9 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateComponents();
@@ -99,6 +122,9 @@ private:
     void ShowColor(TColor color);
 
     void Button1Click();
+    void actPasteExecute();
+    // The part of Open Image after the choice: load, preview, average. Raises what the load raises.
+    void LoadImage(const std::string& fileName);
     void dfRExit();
     void dfGExit();
     void dfBExit();

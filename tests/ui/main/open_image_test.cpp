@@ -1,5 +1,8 @@
 // Open Image and the open dialog's preview provider, with the fake platform's dialog answers.
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -309,6 +312,132 @@ TEST(LoadFilePreview, DecodesJpegsAtAReducedScale) {
     EXPECT_EQ(small->OriginalSize, full->OriginalSize);
     const TSize fitted = FitPictureSize({full->OriginalSize.width(), full->OriginalSize.height()}, {12, 12});
     EXPECT_EQ(small->Picture.size(), QSize(fitted.Width, fitted.Height));
+}
+
+// ---- Pictures from a drop and from the clipboard: the same road as Open Image.
+
+// What a drag carries: file URLs, or text.
+struct DropCase {
+    const char* name;
+    std::vector<std::string> files; // file names inside the fixture folder, as file URLs
+    const char* text;               // or, when there are no files, this text
+    bool accepted;
+};
+void PrintTo(const DropCase& row, std::ostream* os) { *os << row.name; }
+
+const DropCase kDrops[] = {
+    {"a_bitmap", {"olive.bmp"}, nullptr, true},
+    {"an_icon", {"blue16.ico"}, nullptr, true},
+    {"an_unknown_extension", {"picture.gif"}, nullptr, false},
+    {"two_files", {"olive.bmp", "teal.bmp"}, nullptr, false},
+    {"a_web_address", {}, "https://example.org/olive.bmp", false},
+    {"plain_text", {}, "olive", false},
+};
+
+class DropOnTheWindow : public OpenImage, public ::testing::WithParamInterface<DropCase> {
+protected:
+    std::unique_ptr<QMimeData> Carried() const {
+        auto data = std::make_unique<QMimeData>();
+        QList<QUrl> urls;
+        for (const std::string& file : GetParam().files)
+            urls.push_back(QUrl::fromLocalFile(QString::fromStdString(FFiles.Path(file))));
+        if (!urls.isEmpty())
+            data->setUrls(urls);
+        else
+            data->setText(GetParam().text);
+        return data;
+    }
+};
+
+// A picture file is taken (the drag is accepted, so the cursor shows it) and opened once dropped;
+// anything else is refused (the cursor shows a no-entry sign) and a drop changes nothing.
+TEST_P(DropOnTheWindow, TakesPictureFilesOnly) {
+    const std::unique_ptr<QMimeData> data = Carried();
+    const QPoint at(100, 100);
+    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    enter.setAccepted(false);
+    QCoreApplication::sendEvent(FForm.get(), &enter);
+    EXPECT_EQ(enter.isAccepted(), GetParam().accepted);
+
+    QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    drop.setAccepted(false);
+    QCoreApplication::sendEvent(FForm.get(), &drop);
+    EXPECT_EQ(drop.isAccepted(), GetParam().accepted);
+    QCoreApplication::processEvents(); // the file is opened after the drop has finished
+    if (GetParam().accepted && GetParam().files.front() == "olive.bmp") {
+        EXPECT_EQ(FForm->CurrentColor(), RGB(121, 131, 41));
+        EXPECT_EQ(PreviewClass(), "TBitmap");
+    } else if (!GetParam().accepted) {
+        EXPECT_EQ(FForm->CurrentColor(), RGB(128, 128, 128));
+        EXPECT_EQ(PreviewClass(), "none");
+        EXPECT_TRUE(FPlatform.ErrorBoxes.empty());
+    }
+    EXPECT_EQ(FPlatform.Dialogs, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(, DropOnTheWindow, ::testing::ValuesIn(kDrops),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// A damaged picture file dropped ends in the error box, as from the dialog, and the colour stays.
+TEST_F(OpenImage, ADamagedFileDroppedEndsInTheErrorBox) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(FFiles.Path("damaged.bmp")))});
+    // A drop always comes after the drag entered the window.
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(FForm.get(), &enter);
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(FForm.get(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(FPlatform.ErrorBoxes, (std::vector<TErrorBox>{{"Tintwell", "Bitmap image is not valid."}}));
+    EXPECT_EQ(FForm->CurrentColor(), RGB(128, 128, 128));
+}
+
+// Ctrl+V: an image on the clipboard is analysed; a picture file's path or URL is opened; other
+// text beeps and changes nothing.
+TEST_F(OpenImage, PasteAnalysesAnImageOrOpensAFile) {
+    QImage image(40, 30, QImage::Format_ARGB32);
+    image.fill(qRgb(200, 100, 50));
+    FPlatform.Clipboard = std::make_unique<QMimeData>();
+    FPlatform.Clipboard->setImageData(image);
+    FForm->actPaste->trigger();
+    EXPECT_EQ(FForm->CurrentColor(), RGB(201, 101, 51));
+    EXPECT_EQ(PreviewClass(), "TBitmap");
+    EXPECT_EQ(FForm->Image1->Graphic()->Width(), 40);
+
+    for (const QString& text :
+         {QString::fromStdString(FFiles.Path("teal.bmp")),
+          QUrl::fromLocalFile(QString::fromStdString(FFiles.Path("olive.bmp"))).toString()}) {
+        FPlatform.Clipboard = std::make_unique<QMimeData>();
+        FPlatform.Clipboard->setText(text);
+        FForm->actPaste->trigger();
+    }
+    EXPECT_EQ(FForm->CurrentColor(), RGB(121, 131, 41)) << "the last one pasted";
+
+    FPlatform.Clipboard = std::make_unique<QMimeData>();
+    FPlatform.Clipboard->setText("just words");
+    FForm->actPaste->trigger();
+    FPlatform.Clipboard.reset();
+    FForm->actPaste->trigger();
+    EXPECT_EQ(FPlatform.Beeps, 2);
+    EXPECT_EQ(FForm->CurrentColor(), RGB(121, 131, 41));
+    EXPECT_TRUE(FPlatform.ErrorBoxes.empty());
+}
+
+// Ctrl+V reaches the window's paste anywhere in it, except in a code field that can take text.
+TEST_F(OpenImage, CtrlVInAnEditableFieldIsTheFieldsOwn) {
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(qRgb(10, 20, 30));
+    FPlatform.Clipboard = std::make_unique<QMimeData>();
+    FPlatform.Clipboard->setImageData(image);
+    FForm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(FForm.get()));
+    FForm->dfHTML->setFocus();
+    QTest::keyClick(FForm->dfHTML, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(FForm->CurrentColor(), RGB(128, 128, 128));
+    FForm->Button1->setFocus();
+    QTest::keyClick(FForm->Button1, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(FForm->CurrentColor(), RGB(11, 21, 31));
 }
 
 } // namespace
