@@ -29,7 +29,11 @@ const TLineCase kLines[] = {
     {"an_unknown_option", {"--open", "photo.jpg"}, A::Error, nullptr, "unknown option '--open'"},
     {"an_unknown_short_option", {"photo.jpg", "-x"}, A::Error, nullptr, "unknown option '-x'"},
     {"two_files", {"a.bmp", "b.bmp"}, A::Error, nullptr, "one picture at a time: 'a.bmp' and 'b.bmp'"},
-    {"two_files_after_the_end_of_options", {"--", "a.bmp", "--help"}, A::Error, nullptr, "'--help' were given"},
+    {"two_files_after_the_end_of_options",
+     {"--", "a.bmp", "--help"},
+     A::Error,
+     nullptr,
+     "'--help' were given"},
 };
 
 class CommandLine : public ::testing::TestWithParam<TLineCase> {};

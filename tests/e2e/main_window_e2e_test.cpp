@@ -1,5 +1,6 @@
 // The real program on a real X server: start tintwell, find its window, read its swatches off a
 // screenshot, type a colour into the HTML field with xdotool and read the swatches again.
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -125,6 +126,7 @@ protected:
         environment.insert("XDG_CONFIG_HOME", FConfig.path());
         FProgram.setProcessEnvironment(environment);
         FProgram.setProcessChannelMode(QProcess::ForwardedChannels);
+        FProgram.setArguments(FArguments);
         FProgram.start();
         ASSERT_TRUE(FProgram.waitForStarted(10000)) << FProgramPath.toStdString();
         FWindow = WaitForWindow("Tintwell 0.41", 30s);
@@ -169,6 +171,7 @@ protected:
     }
 
     QString FProgramPath = gProgram;
+    QStringList FArguments;
     QString FLang = "C.UTF-8"; // English, whatever the machine says
     QTemporaryDir FConfig;
     QProcess FProgram;
@@ -215,11 +218,17 @@ TEST_F(MainWindowOnX, AltOOpensTheDialogAndEscCancelsIt) {
 
 // The whole road through the real dialog: type a file name, press Enter, see the picture and its
 // average colour.
-TEST_F(MainWindowOnX, OpeningAnImageShowsItAndItsAverageColour) {
-    const QString file = QDir(gShotFolder).filePath("plain.bmp");
+// A plain picture of (50, 100, 150), as the file tests below use it.
+QString WritePlainPicture(const QString& name) {
+    const QString file = QDir(gShotFolder).filePath(name);
     QImage plain(200, 100, QImage::Format_RGB888);
     plain.fill(QColor(50, 100, 150));
-    ASSERT_TRUE(plain.save(file, "BMP"));
+    return plain.save(file, "BMP") ? file : QString();
+}
+
+TEST_F(MainWindowOnX, OpeningAnImageShowsItAndItsAverageColour) {
+    const QString file = WritePlainPicture("plain.bmp");
+    ASSERT_FALSE(file.isEmpty());
     const unsigned long dialog = OpenDialogWithAltO();
     ASSERT_NE(dialog, 0UL);
     XDoTool({"windowfocus", "--sync", QString::number(dialog)});
@@ -238,6 +247,36 @@ TEST_F(MainWindowOnX, OpeningAnImageShowsItAndItsAverageColour) {
     ExpectSwatches(screen, kPlainImage);
     EXPECT_EQ(HexOf(screen.pixel(pictureCentre)), "#326496");
     screen.copy(FClient).save(gShotFolder + "/main_window_image.png");
+}
+
+// Started with a file, as a file manager's "open with" starts it: the file is opened once the window
+// shows, as Open Image would.
+class OpenedWithAFileOnX : public MainWindowOnX {
+protected:
+    void SetUp() override {
+        const QString file = WritePlainPicture("argument.bmp");
+        ASSERT_FALSE(file.isEmpty());
+        FArguments = {file};
+        MainWindowOnX::SetUp();
+    }
+};
+
+TEST_F(OpenedWithAFileOnX, ShowsTheFilesColour) {
+    ExpectSwatches(WaitForSwatches(kPlainImage), kPlainImage);
+    EXPECT_EQ(ReadAccessibleText("Tintwell", "HTML original", 10s), kPlainImage.Codes[0]);
+}
+
+// Ctrl+V with an image on the clipboard (this test process owns it): its average becomes current.
+TEST_F(MainWindowOnX, APastedImageIsAnalysed) {
+    WaitForSwatches(kMidGray);
+    QImage plain(120, 80, QImage::Format_RGB32);
+    plain.fill(QColor(50, 100, 150));
+    QGuiApplication::clipboard()->setImage(plain);
+    const QString window = QString::number(FWindow);
+    XDoTool({"windowfocus", "--sync", window});
+    XDoTool({"key", "ctrl+v"});
+    // The screen waits pump this process's events, so the program's request for the image is answered.
+    ExpectSwatches(WaitForSwatches(kPlainImage), kPlainImage);
 }
 
 // A channel text that is no whole number reaches the real error box once; closing it leaves the
