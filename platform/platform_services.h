@@ -144,6 +144,7 @@ public:
 
     // What the clipboard holds now (null when nothing); valid until the clipboard changes.
     virtual const QMimeData* ClipboardData() const = 0;
+    virtual void SetClipboardText(const std::string& text) = 0;
 
     // A modal box with caption, the error icon, text and an OK button.
     virtual void ShowErrorBox(const std::string& caption, const std::string& text) = 0;

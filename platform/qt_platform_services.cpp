@@ -231,6 +231,11 @@ const QMimeData* TQtPlatformServices::ClipboardData() const {
     return clipboard != nullptr ? clipboard->mimeData() : nullptr;
 }
 
+void TQtPlatformServices::SetClipboardText(const std::string& text) {
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(QString::fromStdString(text));
+}
+
 void TQtPlatformServices::ShowErrorBox(const std::string& caption, const std::string& text) {
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), QString::fromStdString(text),
                     QMessageBox::Ok, QApplication::activeWindow());

@@ -39,6 +39,7 @@ public:
     void RepaintNow(QWidget& window) override;
     TColor SystemColor(int index) const override;
     const QMimeData* ClipboardData() const override;
+    void SetClipboardText(const std::string& text) override;
     void ShowErrorBox(const std::string& caption, const std::string& text) override;
     bool ShellOpen(const std::string& target) override;
     std::unique_ptr<TRegistryKey> OpenRegistryKey(std::string_view path, TRegistryAccess access) override;

@@ -148,6 +148,10 @@ public:
     }
     TColor SystemColor(int index) const override { return RGB(index, index, index); }
     const QMimeData* ClipboardData() const override { return Clipboard.get(); }
+    void SetClipboardText(const std::string& text) override {
+        Clipboard = std::make_unique<QMimeData>();
+        Clipboard->setText(QString::fromStdString(text));
+    }
     void ShowErrorBox(const std::string& caption, const std::string& text) override {
         ErrorBoxes.emplace_back(caption, text);
         if (DuringErrorBox)

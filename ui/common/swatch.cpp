@@ -1,5 +1,6 @@
 #include "ui/common/swatch.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -36,6 +37,14 @@ void TShape::paintEvent(QPaintEvent*) {
 void TShape::mouseReleaseEvent(QMouseEvent* event) {
     if (OnMouseUp && rect().contains(event->position().toPoint()))
         OnMouseUp(event->button());
+}
+
+void TShape::contextMenuEvent(QContextMenuEvent* event) {
+    if (!OnContextMenu) {
+        event->ignore();
+        return;
+    }
+    OnContextMenu(event->globalPos());
 }
 
 } // namespace tintwell

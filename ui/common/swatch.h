@@ -22,10 +22,13 @@ public:
 
     // Called with the button when one is released while the pointer is still over the swatch.
     std::function<void(Qt::MouseButton)> OnMouseUp;
+    // Called for the context menu (right button, menu key), with where it opens on the screen.
+    std::function<void(QPoint globalPosition)> OnContextMenu;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     TColor FBrushColor = 0xFFFFFF;

@@ -3,6 +3,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFont>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
@@ -13,9 +14,11 @@
 #include <cmath>
 
 #include "codec/file_io.h"
+#include "colour/colour.h"
 #include "colour/readouts.h"
 #include "core/conversions.h"
 #include "core/format_settings.h"
+#include "core/resource_text.h"
 #include "core/version.h"
 #include "imaging/analysis.h"
 #include "imaging/bitmap.h"
@@ -278,6 +281,24 @@ void TfrmTintwell::ConnectHandlers() {
          {shpAvgInv, shpAvgInvCorrected, shpScheme1, shpScheme2, shpScheme3, shpScheme4, shpScheme5})
         swatch->OnMouseUp = [this, swatch](Qt::MouseButton button) { SwatchMouseUp(*swatch, button); };
     pnlStatusBar->OnLinkClick = [this](const std::string& target) { pnlStatusBarLinkClick(target); };
+    // Copying a colour: from any swatch, and from a code field for the colour of its column.
+    for (TShape* swatch :
+         {shpAvg, shpAvgInv, shpAvgInvCorrected, shpScheme1, shpScheme2, shpScheme3, shpScheme4, shpScheme5})
+        swatch->OnContextMenu = [this, swatch](QPoint at) {
+            QMenu menu(this);
+            AddCopyActions(menu, swatch->BrushColor());
+            menu.exec(at);
+        };
+    const std::pair<TShape*, std::array<TEdit*, 4>> kColumns[] = {
+        {shpAvg, {dfR, dfG, dfB, dfHTML}},
+        {shpAvgInv, {dfRi, dfGi, dfBi, dfHTMLi}},
+        {shpAvgInvCorrected, {dfRc, dfGc, dfBc, dfHTMLc}}};
+    for (const auto& [swatch, fields] : kColumns)
+        for (TEdit* field : fields)
+            field->OnExtendMenu = [this, swatch](QMenu& menu) {
+                menu.addSeparator();
+                AddCopyActions(menu, swatch->BrushColor());
+            };
     Image1->OnMouseUp = [this](Qt::MouseButton button) { Image1MouseUp(button); };
 }
 
@@ -352,6 +373,18 @@ void TfrmTintwell::Button1Click() {
         if (fileName)
             LoadImage(*fileName);
     });
+}
+
+void TfrmTintwell::AddCopyActions(QMenu& menu, TColor colour) {
+    const TColor rgb = ColorToRGB(colour);
+    const std::string html = ColorToHTML(rgb);
+    const std::string decimal = std::to_string(GetRValue(rgb)) + "," + std::to_string(GetGValue(rgb)) + "," +
+                                std::to_string(GetBValue(rgb));
+    for (const std::string& text : {html, decimal}) {
+        QAction* copy = menu.addAction(QString::fromStdString(FormatText(ResString(N_("Copy %s")), {text})));
+        QObject::connect(copy, &QAction::triggered, this,
+                         [this, text] { Guarded(FPlatform, [&] { FPlatform.SetClipboardText(text); }); });
+    }
 }
 
 void TfrmTintwell::ShowImage(const QImage& image) {

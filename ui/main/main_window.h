@@ -20,6 +20,7 @@
 #include "ui/common/swatch.h"
 #include "ui/main/widgets.h"
 
+class QMenu;
 class QMimeData;
 
 namespace tintwell {
@@ -57,6 +58,10 @@ public:
     // Ctrl+V: an image on the clipboard is analysed; a picture file's name or URL is opened; anything
     // else beeps.
     QAction* actPaste;
+
+    // The context menu's entries for a colour: "Copy #RRGGBB" and "Copy R,G,B", each putting that
+    // text on the clipboard. Every swatch's menu holds them, and every code field's, for its column.
+    void AddCopyActions(QMenu& menu, TColor colour);
 
     QFrame* Panel1;
     TImage* Image1;

@@ -3,7 +3,9 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -15,6 +17,13 @@ namespace tintwell {
 // ---- TEdit
 
 TEdit::TEdit(QWidget* parent) : QLineEdit(parent) {}
+
+void TEdit::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu(createStandardContextMenu());
+    if (OnExtendMenu)
+        OnExtendMenu(*menu);
+    menu->exec(event->globalPos());
+}
 
 void TEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);

@@ -9,6 +9,8 @@
 
 #include "platform/picture_view.h"
 
+class QMenu;
+
 namespace tintwell {
 
 class TGraphic;
@@ -22,9 +24,12 @@ public:
     explicit TEdit(QWidget* parent = nullptr);
 
     std::function<void()> OnExit;
+    // Adds to the field's standard context menu (undo, cut, copy, paste...) before it opens.
+    std::function<void(QMenu& menu)> OnExtendMenu;
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 };
 
 // A bevelled strip that renders one line of HTML, vertically centred, with links in blue. A mouse

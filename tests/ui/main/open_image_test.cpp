@@ -1,7 +1,12 @@
 // Open Image and the open dialog's preview provider, with the fake platform's dialog answers.
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <memory>
@@ -438,6 +443,67 @@ TEST_F(OpenImage, CtrlVInAnEditableFieldIsTheFieldsOwn) {
     FForm->Button1->setFocus();
     QTest::keyClick(FForm->Button1, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(FForm->CurrentColor(), RGB(11, 21, 31));
+}
+
+// ---- Copying a colour from the context menus.
+
+// The texts of a menu's entries and, triggered in turn, what each put on the clipboard.
+std::vector<std::pair<std::string, std::string>> CopyEntries(QMenu& menu, TFakePlatformServices& platform) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (QAction* action : menu.actions()) {
+        if (!action->text().startsWith("Copy #") && !action->text().contains(QRegularExpression("^Copy \\d")))
+            continue;
+        platform.Clipboard.reset();
+        action->trigger();
+        entries.emplace_back(action->text().toStdString(),
+                             platform.Clipboard ? platform.Clipboard->text().toStdString() : "(nothing)");
+    }
+    return entries;
+}
+
+using TEntries = std::vector<std::pair<std::string, std::string>>;
+
+// Every swatch's menu copies its colour as an HTML code and as decimal R,G,B.
+TEST_F(OpenImage, EverySwatchOffersItsColourToCopy) {
+    Open("olive.bmp"); // 121, 131, 41; inverse 134, 124, 214
+    const std::pair<TShape*, TEntries> kSwatches[] = {
+        {FForm->shpAvg, {{"Copy #798329", "#798329"}, {"Copy 121,131,41", "121,131,41"}}},
+        {FForm->shpAvgInv, {{"Copy #867CD6", "#867CD6"}, {"Copy 134,124,214", "134,124,214"}}},
+    };
+    for (const auto& [swatch, expected] : kSwatches) {
+        // The menu opens as a popup; read and use it from within its own loop.
+        TEntries seen;
+        QTimer::singleShot(0, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                seen = CopyEntries(*menu, FPlatform);
+                menu->close();
+            }
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), swatch->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(swatch, &event);
+        EXPECT_EQ(seen, expected) << swatch->objectName().toStdString();
+    }
+    for (TShape* palette : {FForm->shpScheme1, FForm->shpScheme5})
+        EXPECT_TRUE(static_cast<bool>(palette->OnContextMenu)) << palette->objectName().toStdString();
+}
+
+// A code field's menu keeps the field's own entries (its Copy copies its text, as Ctrl+C does) and
+// adds its column's colour.
+TEST_F(OpenImage, CodeFieldsOfferTheirColumnsColour) {
+    Open("olive.bmp");
+    // A field and the HTML field of its column, whose code its menu must offer.
+    const std::pair<TEdit*, TEdit*> kFields[] = {
+        {FForm->dfG, FForm->dfHTML}, {FForm->dfHTMLi, FForm->dfHTMLi}, {FForm->dfBc, FForm->dfHTMLc}};
+    for (const auto& [field, html] : kFields) {
+        const std::string first = "Copy " + html->text().toStdString();
+        ASSERT_TRUE(static_cast<bool>(field->OnExtendMenu));
+        const std::unique_ptr<QMenu> menu(field->createStandardContextMenu());
+        const qsizetype standard = menu->actions().size();
+        field->OnExtendMenu(*menu);
+        ASSERT_EQ(menu->actions().size(), standard + 3) << "a separator and two entries";
+        EXPECT_EQ(menu->actions()[standard + 1]->text().toStdString(), first)
+            << field->objectName().toStdString();
+    }
 }
 
 } // namespace
