@@ -65,10 +65,6 @@ private:
     std::thread FThread;
 };
 
-} // namespace
-
-namespace {
-
 // --help and --version: answered on standard output, with exit code 0.
 int Answer(TCommandLine::TAction action) {
     if (action == TCommandLine::TAction::Help)

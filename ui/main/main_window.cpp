@@ -420,37 +420,44 @@ std::optional<std::string> TfrmTintwell::PictureFileOf(const QMimeData& data) {
 
 namespace {
 
-// Refused, the drag's cursor says so and the drop never comes.
-void AnswerDrag(QDragMoveEvent& event) {
-    if (event.mimeData() != nullptr && TfrmTintwell::PictureFileOf(*event.mimeData()))
-        event.acceptProposedAction();
-    else
+// A drop is taken as a copy whatever the source proposes: a move taken would let a file manager
+// delete the file. Refused, the drag's cursor says so and the drop never comes.
+bool TakeAsCopy(QDropEvent& event) {
+    if (event.mimeData() == nullptr || !(event.possibleActions() & Qt::CopyAction) ||
+        !TfrmTintwell::PictureFileOf(*event.mimeData())) {
         event.ignore();
+        return false;
+    }
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+    return true;
 }
 
 } // namespace
 
-void TfrmTintwell::dragEnterEvent(QDragEnterEvent* event) { AnswerDrag(*event); }
+void TfrmTintwell::dragEnterEvent(QDragEnterEvent* event) { TakeAsCopy(*event); }
 
-void TfrmTintwell::dragMoveEvent(QDragMoveEvent* event) { AnswerDrag(*event); }
+void TfrmTintwell::dragMoveEvent(QDragMoveEvent* event) { TakeAsCopy(*event); }
 
 void TfrmTintwell::dropEvent(QDropEvent* event) {
-    const std::optional<std::string> file =
-        event->mimeData() != nullptr ? PictureFileOf(*event->mimeData()) : std::nullopt;
-    if (!file) {
-        event->ignore();
+    if (!TakeAsCopy(*event))
         return;
-    }
-    event->acceptProposedAction();
+    const std::optional<std::string> file = PictureFileOf(*event->mimeData());
     // After the drop has finished: the source waits for it, and loading may take a while or end in
     // the error box.
-    QTimer::singleShot(0, this, [this, file = *file] { OpenImage(file); });
+    if (file)
+        QTimer::singleShot(0, this, [this, file = *file] { OpenImage(file); });
 }
 
 void TfrmTintwell::actPasteExecute() {
     const QMimeData* clipboard = FPlatform.ClipboardData();
     if (clipboard != nullptr && clipboard->hasImage()) {
-        ShowImage(qvariant_cast<QImage>(clipboard->imageData()));
+        const QImage image = qvariant_cast<QImage>(clipboard->imageData());
+        // An image the clipboard could not hand over (empty, or in a form Qt does not read).
+        if (image.isNull())
+            FPlatform.Beep();
+        else
+            ShowImage(image);
         return;
     }
     if (clipboard != nullptr)

@@ -383,6 +383,28 @@ TEST_P(DropOnTheWindow, TakesPictureFilesOnly) {
 INSTANTIATE_TEST_SUITE_P(, DropOnTheWindow, ::testing::ValuesIn(kDrops),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// A drop is always taken as a copy, never as the move a source may propose (a file manager would
+// then delete the file); a source that offers only a move is refused.
+TEST_F(OpenImage, ADropIsTakenAsACopy) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(FFiles.Path("olive.bmp")))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                          Qt::ShiftModifier);
+    enter.setDropAction(Qt::MoveAction);
+    QCoreApplication::sendEvent(FForm.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::ShiftModifier);
+    drop.setDropAction(Qt::MoveAction);
+    QCoreApplication::sendEvent(FForm.get(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+
+    QDragEnterEvent moveOnly(QPoint(5, 5), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    moveOnly.setAccepted(false);
+    QCoreApplication::sendEvent(FForm.get(), &moveOnly);
+    EXPECT_FALSE(moveOnly.isAccepted());
+}
+
 // A damaged picture file dropped ends in the error box, as from the dialog, and the colour stays.
 TEST_F(OpenImage, ADamagedFileDroppedEndsInTheErrorBox) {
     QMimeData data;
@@ -424,7 +446,10 @@ TEST_F(OpenImage, PasteAnalysesAnImageOrOpensAFile) {
     FForm->actPaste->trigger();
     FPlatform.Clipboard.reset();
     FForm->actPaste->trigger();
-    EXPECT_EQ(FPlatform.Beeps, 2);
+    FPlatform.Clipboard = std::make_unique<QMimeData>();
+    FPlatform.Clipboard->setData("application/x-qt-image", QByteArray("not a picture"));
+    FForm->actPaste->trigger();
+    EXPECT_EQ(FPlatform.Beeps, 3);
     EXPECT_EQ(FForm->CurrentColor(), RGB(121, 131, 41));
     EXPECT_TRUE(FPlatform.ErrorBoxes.empty());
 }
