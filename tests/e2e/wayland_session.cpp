@@ -17,7 +17,7 @@ const QString kSocket = QStringLiteral("tintwell-e2e");
 TWaylandCompositor::TWaylandCompositor() {
     if (!FRuntime.isValid())
         return;
-    // The runtime folder must be the user's alone, as the base directory specification asks.
+    // Kept to the user alone (mode 0700), as a session's runtime folder is.
     QFile::setPermissions(FRuntime.path(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
