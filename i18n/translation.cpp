@@ -38,11 +38,18 @@ private:
     TGnuGettext& FDomain;
 };
 
-std::string LocaleDirectoryOf(const std::string& programFile) {
-    return (std::filesystem::path(programFile).parent_path() / "locale").string();
-}
-
 } // namespace
+
+std::string LocaleDirectoryOf(const std::string& programFile) {
+    const std::filesystem::path folder = std::filesystem::path(programFile).parent_path();
+    const std::filesystem::path beside = folder / "locale";
+    const std::filesystem::path installed =
+        (folder / ".." / "share" / "tintwell" / "locale").lexically_normal();
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(beside, ignored) && std::filesystem::is_directory(installed, ignored))
+        return installed.string();
+    return beside.string();
+}
 
 TTranslationModule::TTranslationModule(const TPlatformServices& platform, const std::string& programFile)
     : FDomain(LocaleDirectoryOf(programFile), ChooseLanguage(platform)) {

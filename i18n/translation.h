@@ -40,6 +40,10 @@ private:
     std::unique_ptr<QTranslator> FQtTranslator;
 };
 
+// Where the catalogues of a program file are: the "locale" folder beside it, else (an installed
+// program) "../share/tintwell/locale" when that exists, else the one beside it all the same.
+std::string LocaleDirectoryOf(const std::string& programFile);
+
 // The language the current module translates into; "C" without a module.
 std::string CurrentLanguage();
 

@@ -16,6 +16,7 @@ TINTWELL_PACKAGES=(
   twm x11-xserver-utils                                 # a window manager that frames; xrandr's two monitors
   dbus at-spi2-core                                     # their private session bus and accessibility bus
   qt6-wayland weston                                    # the program on Wayland; a headless compositor for its tests
+  librsvg2-bin desktop-file-utils appstream man-db      # the icon's sizes; checking the installed desktop files and man pages
   "$@"                                                  # what the caller needs besides
 )
 

@@ -85,6 +85,32 @@ TEST_F(TranslationModule, AProgramFindsTheCatalogueBesideItself) {
     EXPECT_EQ(ResString("Bitmaps"), "Images bitmap");
 }
 
+// Installed (bin/tintwell with share/tintwell/locale beside bin/), the program finds its catalogues
+// there; a locale folder beside the program wins; with neither, the one beside it is named.
+TEST(LocaleDirectory, BesideTheProgramElseTheInstalledShare) {
+    const test::TempDir root;
+    const std::filesystem::path top(root.Path(""));
+    std::filesystem::create_directories(top / "share" / "tintwell" / "locale");
+    std::filesystem::create_directories(top / "bin");
+    const std::string program = (top / "bin" / "tintwell").string();
+    EXPECT_EQ(std::filesystem::path(LocaleDirectoryOf(program)),
+              (top / "share" / "tintwell" / "locale").lexically_normal());
+    std::filesystem::create_directories(top / "bin" / "locale");
+    EXPECT_EQ(std::filesystem::path(LocaleDirectoryOf(program)), top / "bin" / "locale");
+    const std::string elsewhere = (top / "share" / "tintwell" / "tintwell").string();
+    EXPECT_EQ(std::filesystem::path(LocaleDirectoryOf(elsewhere)), top / "share" / "tintwell" / "locale");
+}
+
+TEST_F(TranslationModule, AProgramFindsItsInstalledCatalogues) {
+    std::filesystem::create_directories(FFolder.Path("bin"));
+    CompileCatalogue(CatalogueUnder(FFolder.Path("share/tintwell/locale"), "fr"),
+                     PoHeader() + PoEntry("Bitmaps", "Images bitmap"));
+    test::TFakePlatformServices platform;
+    platform.Lang = "fr_FR.UTF-8";
+    const TTranslationModule module(platform, FFolder.Path("bin/tintwell"));
+    EXPECT_EQ(ResString("Bitmaps"), "Images bitmap");
+}
+
 TEST_F(TranslationModule, RoutesResourceTextsQtTextsAndTranslateTextWhileItLives) {
     Compile("de", German());
     {
