@@ -10,7 +10,7 @@ TINTWELL_PACKAGES=(
   clang-format                                          # the layout check of the test command
   gettext                                               # msgfmt builds the catalogues; xgettext and msgcmp check them
   fonts-liberation2                                     # the window's font (metrics close to the design's)
-  xvfb xdotool                                          # the end-to-end tests' X server and input
+  xvfb xauth xdotool                                    # the end-to-end tests' X server (xvfb-run needs xauth) and input
   libxcb1-dev libxcb-shm0-dev                           # the screen and the pointer in device pixels (X11)
   libfontconfig-dev                                     # the font configuration, loaded while the display connects
   twm x11-xserver-utils                                 # a window manager that frames; xrandr's two monitors

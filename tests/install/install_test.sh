@@ -44,20 +44,32 @@ picture=$prefix/one.bmp
 printf 'BM\x3a\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x18\x00\x00\x00\x00\x00\x04\x00\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x33\x22\x11\x00' >"$picture"
 average=$("$prefix/bin/tintwell-cli" average "$picture") || fail "tintwell-cli average (its modules)"
 [[ $average == *"#"* ]] || fail "tintwell-cli average printed no colour: $average"
-# The desktop entry's Exec line, as a desktop runs it with a file (%f), on a private X server: the
-# installed program starts from the installation and shows its window.
+# The desktop entry's Exec line, as a desktop runs it with a file (%f), on a private X server (it
+# writes its display number once it takes clients): the installed program starts from the
+# installation and shows its window.
+Xvfb -displayfd 1 -nolisten tcp -screen 0 1280x1024x24 >"$prefix/display" 2>/dev/null &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -rf "$prefix"' EXIT
+for _ in $(seq 100); do
+  [[ -s $prefix/display ]] && break
+  sleep 0.1
+done
 exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/applications/$id.desktop")
 command=${exec_line/\%f/$picture}
-XDG_CONFIG_HOME=$prefix/config PATH=$prefix/bin:$PATH QT_QPA_PLATFORM=xcb xvfb-run -a bash -c '
-  $1 &
+shown=no
+if [[ -s $prefix/display ]]; then
+  export DISPLAY=:$(head -n 1 "$prefix/display")
+  XDG_CONFIG_HOME=$prefix/config PATH=$prefix/bin:$PATH QT_QPA_PLATFORM=xcb $command &
   program=$!
   for _ in $(seq 100); do
-    if xdotool search --onlyvisible --name "^Tintwell 0.41\$" >/dev/null 2>&1; then
-      kill $program
-      exit 0
+    if xdotool search --onlyvisible --name '^Tintwell 0.41$' >/dev/null 2>&1; then
+      shown=yes
+      break
     fi
     sleep 0.1
   done
-  kill $program
-  exit 1' _ "$command" || fail "the desktop entry's Exec line showed no window"
+  kill $program 2>/dev/null || true
+  wait $program 2>/dev/null || true
+fi
+[[ $shown == yes ]] || fail "the desktop entry's Exec line showed no window"
 exit $status
