@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <functional>
 #include <optional>
 
 #include "platform/screen_pick.h"
@@ -57,16 +58,24 @@ struct TAnswer {
     std::string Reason;
 };
 
-// Runs the event loop until the pick answers or the wait is over.
+// Runs the event loop until done() holds or the wait is over; a wait without a condition lets
+// what is on its way arrive. In slices of a millisecond, so a step of a test can come between two
+// messages.
+void RunEvents(
+    int milliseconds, const std::function<bool()>& done = [] { return false; }) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+}
+
+// Starts a pick and runs the event loop until it answers or the wait is over.
 std::optional<TAnswer> WaitForAnswer(TPortalColorPick& pick, int milliseconds) {
     std::optional<TAnswer> answer;
     pick.Start([&answer](TScreenPickOutcome outcome, TColor colour, const std::string& reason) {
         answer = TAnswer{outcome, colour, reason};
     });
-    QElapsedTimer clock;
-    clock.start();
-    while (!answer && clock.elapsed() < milliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    RunEvents(milliseconds, [&answer] { return answer.has_value(); });
     return answer;
 }
 
@@ -99,13 +108,6 @@ protected:
         ASSERT_TRUE(bus.Started()) << "dbus-daemon did not start";
         ASSERT_TRUE(portal.Register());
     }
-    // Runs the event loop for a while, for what is on its way.
-    static void Settle(int milliseconds) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < milliseconds)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
     TPrivateBus bus;
     TFakePortal portal{bus.Connect(QStringLiteral("portal")), GetParam().Mode, TPortalColour{0.5, 0.25, 1.0}};
 };
@@ -120,7 +122,7 @@ TEST_P(PortalColorPick, ReportsWhatThePortalAnswers) {
     EXPECT_EQ(answer->Colour, GetParam().Colour);
     EXPECT_NE(answer->Reason.find(GetParam().Reason), std::string::npos) << answer->Reason;
     EXPECT_FALSE(pick.Pending());
-    Settle(100);
+    RunEvents(100);
     EXPECT_EQ(portal.Closes, GetParam().Closes);
 }
 
@@ -154,15 +156,10 @@ TEST_P(PortalColorPickStopped, EndsTheWaitWithoutAnAnswer) {
     bool answered = false;
     pick.Start([&answered](O, TColor, const std::string&) { answered = true; });
     // Stopped as soon as the portal has the call, before its answer (which comes 20 ms after).
-    QElapsedTimer clock;
-    clock.start();
-    while (portal.Calls == 0 && clock.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    RunEvents(5000, [&portal] { return portal.Calls > 0; });
     pick.Cancel();
     EXPECT_FALSE(pick.Pending());
-    clock.restart();
-    while (clock.elapsed() < 500) // past the portal's answer and past both timeouts
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    RunEvents(500); // past the portal's answer and past both timeouts
     EXPECT_FALSE(answered);
 }
 
@@ -179,15 +176,10 @@ TEST(PortalColorPickStop, AStopAfterThePortalTookTheRequestClosesIt) {
     TPortalColorPick pick(bus.Connect(QStringLiteral("program")), std::chrono::milliseconds(3000),
                           std::chrono::milliseconds(3000));
     pick.Start([](O, TColor, const std::string&) {});
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 300) // the reply arrives; the answer never does
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    RunEvents(300); // the reply arrives; the answer never does
     ASSERT_TRUE(pick.Pending());
     pick.Cancel();
-    clock.restart();
-    while (portal.Closes == 0 && clock.elapsed() < 3000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    RunEvents(3000, [&portal] { return portal.Closes > 0; });
     EXPECT_EQ(portal.Closes, 1);
 }
 
