@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/user_store.h"
+#include "platform/user_store_text.h"
 
 namespace {
 
