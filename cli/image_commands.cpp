@@ -16,6 +16,7 @@
 #include "colour/colour.h"
 #include "core/conversions.h"
 #include "core/exception.h"
+#include "stats/average_colour.h"
 #include "stats/histogram.h"
 
 namespace tintwell::cli {
@@ -137,16 +138,15 @@ struct TAverage {
     std::string Error;
 };
 
-// The half-count level of each channel, as the window's average.
+// The colour of the three channels' counts, by the window's own rule.
 TAverage AverageOf(const std::string& file, unsigned workers) {
     constexpr TPixelPlane kChannels[] = {TPixelPlane::ppRed, TPixelPlane::ppGreen, TPixelPlane::ppBlue};
     const TRoadHistograms result = HistogramsOf(file, kChannels, workers);
     if (!result.Error.empty())
         return {{}, result.Error};
-    return {ColorToHTML(RGB(result.Histograms[0].GetStatistics().Median,
-                            result.Histograms[1].GetStatistics().Median,
-                            result.Histograms[2].GetStatistics().Median)),
-            {}};
+    return {
+        ColorToHTML(HistogramAverageColor(result.Histograms[0], result.Histograms[1], result.Histograms[2])),
+        {}};
 }
 
 // The files' averages, computed by up to `jobs` threads, each file by one of them; report(i, result)

@@ -75,6 +75,59 @@ TEST_P(BitmapAverageColor, MatchesTable) {
 INSTANTIATE_TEST_SUITE_P(, BitmapAverageColor, ::testing::ValuesIn(kAverageCases),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// Channels given as their occupied levels; every other counter is zero.
+struct TLevelCount {
+    std::uint8_t Level;
+    std::int32_t Count;
+};
+using TChannel = std::vector<TLevelCount>;
+
+THistogram HistogramOf(const TChannel& channel) {
+    THistogram histogram;
+    histogram.Clear();
+    for (const TLevelCount& entry : channel)
+        histogram.Counts[entry.Level] += entry.Count;
+    return histogram;
+}
+
+struct HistogramAverageCase {
+    const char* name;
+    TChannel red, green, blue;
+    Rgb expected;
+};
+
+std::ostream& operator<<(std::ostream& os, const HistogramAverageCase& c) { return os << c.name; }
+
+const HistogramAverageCase kHistogramAverageCases[] = {
+    {"all_empty_give_white", {}, {}, {}, {255, 255, 255}},
+    // An empty channel is white in that channel only.
+    {"one_channel_empty", {{10, 1}}, {}, {{20, 3}}, {10, 255, 21}},
+    {"one_sample_each_is_its_level", {{10, 1}}, {{200, 1}}, {{0, 1}}, {10, 200, 0}},
+    {"two_samples_step_up_255_stays", {{100, 2}}, {{0, 2}}, {{255, 2}}, {101, 1, 255}},
+    // Half the count below: the level after the lower half, wherever the upper half sits.
+    {"half_below_is_reached_early", {{10, 2}, {50, 2}}, {{10, 1}, {50, 3}}, {{10, 3}, {50, 1}}, {11, 51, 11}},
+    {"odd_count", {{0, 2}, {7, 3}}, {{0, 1}, {7, 4}}, {{3, 1}, {4, 1}, {5, 1}}, {1, 8, 4}},
+    // Counts near the 2^31 limit, where a sum in 32 bits would wrap.
+    {"counts_near_the_limit",
+     {{0, 1000000000}, {200, 1000000001}},
+     {{0, 999999999}, {200, 1000000002}},
+     {{255, 2000000001}},
+     {1, 201, 255}},
+};
+
+class HistogramAverageColor : public ::testing::TestWithParam<HistogramAverageCase> {};
+
+TEST_P(HistogramAverageColor, EachChannelItsHalfCountLevel) {
+    const HistogramAverageCase& c = GetParam();
+    const TColor colour =
+        tintwell::HistogramAverageColor(HistogramOf(c.red), HistogramOf(c.green), HistogramOf(c.blue));
+    EXPECT_EQ((Rgb{GetRValue(colour), GetGValue(colour), GetBValue(colour)}), c.expected);
+    EXPECT_EQ(static_cast<std::uint32_t>(colour) >> 24, 0u) << "top byte must be 0";
+}
+
+INSTANTIATE_TEST_SUITE_P(, HistogramAverageColor, ::testing::ValuesIn(kHistogramAverageCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 struct WrongFormatCase {
     const char* name;
     TPixelFormat format;
