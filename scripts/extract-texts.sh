@@ -10,7 +10,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 cd "$root"
-find core colour stats codec stream imaging platform i18n ui app -name '*.cpp' -o -name '*.h' | LC_ALL=C sort >"$work/files"
+find core colour stats codec stream imaging platform i18n settings ui app -name '*.cpp' -o -name '*.h' | LC_ALL=C sort >"$work/files"
 # An empty --keyword drops xgettext's default keywords, which would also catch unrelated calls.
 xgettext --language=C++ --from-code=UTF-8 --keyword --keyword=ResString --keyword=ResQString \
   --keyword=TranslateText --keyword=N_ --add-comments=TRANSLATORS: --sort-by-file --add-location=file \
