@@ -16,15 +16,6 @@ constexpr char kBlank = ' ';
 
 bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string Quoted(std::string_view text) {
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
-    quoted += '\'';
-    quoted += text;
-    quoted += '\'';
-    return quoted;
-}
-
 } // namespace
 
 bool TryStrToInt(std::string_view text, std::int32_t& value) noexcept {
@@ -67,7 +58,7 @@ bool TryStrToInt(std::string_view text, std::int32_t& value) noexcept {
 std::int32_t StrToInt(std::string_view text) {
     std::int32_t value = 0;
     if (!TryStrToInt(text, value))
-        throw EConvertError(FormatText(ResString("%s is not a valid integer value"), {Quoted(text)}));
+        throw EConvertError(FormatText(ResString("'%s' is not a valid integer value"), {text}));
     return value;
 }
 
@@ -128,7 +119,7 @@ bool TryStrToFloat(std::string_view text, char decimalSeparator, long double& va
 long double StrToFloat(std::string_view text, char decimalSeparator) {
     long double value = 0;
     if (!TryStrToFloat(text, decimalSeparator, value))
-        throw EConvertError(FormatText(ResString("%s is not a valid floating point value"), {Quoted(text)}));
+        throw EConvertError(FormatText(ResString("'%s' is not a valid floating point value"), {text}));
     return value;
 }
 

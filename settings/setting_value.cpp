@@ -21,10 +21,7 @@ template <class TFloat> std::string ShortestText(TFloat value) {
 
 // The message StrToInt gives, so that a number out of range reads like a text that is no number.
 [[noreturn]] void OutOfRange(const std::string& text) {
-    std::string quoted = "'";
-    quoted += text;
-    quoted += '\'';
-    throw EConvertError(FormatText(ResString("%s is not a valid integer value"), {quoted}));
+    throw EConvertError(FormatText(ResString("'%s' is not a valid integer value"), {text}));
 }
 
 std::int32_t RoundToInteger(double value) {

@@ -421,7 +421,7 @@ TEST_F(TranslatedOnX, ARefusedConversionIsReportedInGerman) {
     TypeInto({53, 392}, "1.0"); // dfR
     const unsigned long box = WaitForWindow("Tintwell", 20s);
     ASSERT_NE(box, 0UL) << "no error box";
-    const QStringList wanted = {"'1.0' ist kein gültiger Ganzzahlwert.", "OK"};
+    const QStringList wanted = {"„1.0“ ist kein gültiger Ganzzahlwert.", "OK"};
     const auto names = WaitForNames(wanted, 30s);
     EXPECT_EQ(MissingNames(wanted, names), "");
     GrabScreen().copy(WindowGeometry(box)).save(gShotFolder + "/error_box_de.png");
@@ -438,8 +438,9 @@ protected:
         const QString po = folder + "/latin1.po";
         QFile file(po);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n\n"
-                   "msgid \"%s is not a valid integer value\"\nmsgstr \"%s ist kein g\xfcltiger Wert\"\n");
+        file.write(
+            "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n\n"
+            "msgid \"'%s' is not a valid integer value\"\nmsgstr \"'%s' ist kein g\xfcltiger Wert\"\n");
         file.close();
         ASSERT_EQ(QProcess::execute(TINTWELL_MSGFMT, {"-o", folder + "/default.mo", po}), 0);
     }

@@ -71,7 +71,8 @@ protected:
     }
     std::string German() const {
         return PoHeader() + PoEntry("Bitmaps", "Bitmaps (de)") +
-               PoEntry("%s is not a valid integer value", "%s ist kein gültiger Ganzzahlwert") +
+               PoEntry("'%s' is not a valid integer value", "„%s“ ist kein gültiger Ganzzahlwert") +
+               PoEntry("'%s' is not a valid floating point value", "„%s“ ist kein gültiger Gleitkommawert") +
                PoEntry("OK", "OK (de)") + PoEntry("&Capture", "&Erfassen");
     }
 };
@@ -120,13 +121,20 @@ TEST_F(TranslationModule, RoutesResourceTextsQtTextsAndTranslateTextWhileItLives
         EXPECT_EQ(TranslateText("&Capture"), "&Erfassen");
         EXPECT_EQ(TranslateText(QString("&Capture")), QString("&Erfassen"));
         EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), "OK (de)");
-        // Look the format up, then fill it in: a formatted text would match no entry.
-        try {
-            StrToInt("abc");
-            FAIL() << "converted";
-        } catch (const EConvertError& error) {
-            EXPECT_EQ(error.Message(), "'abc' ist kein gültiger Ganzzahlwert");
-        }
+        // Look the format up, quotes and all, then fill it in: a formatted text would match no
+        // entry, and the translation decides how the value is quoted.
+        const auto messageOf = [](const auto& convert) -> std::string {
+            try {
+                convert();
+            } catch (const EConvertError& error) {
+                return error.Message();
+            }
+            return "converted";
+        };
+        EXPECT_EQ(messageOf([] { static_cast<void>(StrToInt("abc")); }),
+                  "„abc“ ist kein gültiger Ganzzahlwert");
+        EXPECT_EQ(messageOf([] { static_cast<void>(StrToFloat("1..5", '.')); }),
+                  "„1..5“ ist kein gültiger Gleitkommawert");
     }
     EXPECT_EQ(ResString("Bitmaps"), "Bitmaps");
     EXPECT_EQ(TranslateText("&Capture"), "&Capture");
