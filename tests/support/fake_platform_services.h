@@ -77,6 +77,8 @@ public:
     // ---- hooks that run inside a call, as a modal loop or a repaint would run other events
     std::function<void()> DuringErrorBox;
     std::function<void()> DuringRepaint;
+    // Runs after each pointer read has taken its answer, so the next read can find it elsewhere.
+    std::function<void()> AfterCursorRead;
 
     // Answers the pending pick as the portal would, from the event loop; false when none is pending.
     bool AnswerScreenPick(TScreenPickOutcome outcome, TColor colour = 0, const std::string& reason = {}) {
@@ -121,7 +123,10 @@ public:
     QPoint CursorPos() const override {
         if (CursorFails)
             throw EPlatformError("The pointer position is not available");
-        return Cursor;
+        const QPoint read = Cursor;
+        if (AfterCursorRead)
+            AfterCursorRead();
+        return read;
     }
     void BringToForeground(QWidget& window) override { Foreground = &window; }
     void SetFocus(QWidget& control) override;

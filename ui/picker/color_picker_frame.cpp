@@ -168,9 +168,8 @@ void TfraColorPicker::ShowPreview() {
     Image1->SetPicture(FCaptureBitmap, patch, at);
 }
 
-void TfraColorPicker::CaptureScreen() {
+void TfraColorPicker::CaptureScreen(QPoint cursor) {
     const int n = seMatrixSize->value();
-    const QPoint cursor = FPlatform.CursorPos();
     const QRect area(cursor - QPoint((n - 1) / 2, (n - 1) / 2), QSize(n, n));
     // Straight into the stored capture, whose buffer is reused from tick to tick.
     if (!FPlatform.GrabScreen(area, FCaptureBitmap))
@@ -237,7 +236,8 @@ void TfraColorPicker::Timer1Timer() {
         FPlatform.BringToForeground(*window());
         FPlatform.SetFocus(*seMatrixSize);
     }
-    CaptureScreen();
+    // The same point as the panels: a second read could find the pointer a move further on.
+    CaptureScreen(cursor);
 }
 
 void TfraColorPicker::StartCapture() {

@@ -85,7 +85,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void CaptureScreen();
+    // Copies the square around cursor, the pointer as the tick read it.
+    void CaptureScreen(QPoint cursor);
     void SetPickedColor(TColor color);
     void StartCapture();
     void PortalAnswered(TScreenPickOutcome outcome, TColor colour, const std::string& reason);

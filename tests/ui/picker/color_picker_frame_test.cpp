@@ -302,6 +302,23 @@ TEST_F(PickerFrame, TheTickShowsThePointerAndEveryStopClearsIt) {
     EXPECT_TRUE(FFrame->Panels[1]->text().isEmpty());
 }
 
+// A pointer that moves on between two reads would leave the panels naming one pixel and the square
+// centred on another: a tick reads it once and shows that one place everywhere.
+TEST_F(PickerFrame, TheTickShowsAndCopiesAroundOnePointerRead) {
+    FFrame->pbCaptureClick();
+    FPlatform.Cursor = {600, 200};
+    FPlatform.AfterCursorRead = [this] { FPlatform.Cursor += QPoint(7, 3); };
+    FTimer->Fire();
+    EXPECT_EQ(FFrame->Panels[0]->text(), "X 600");
+    EXPECT_EQ(FFrame->Panels[1]->text(), "Y 200");
+    EXPECT_EQ(TfraColorPicker::CenterPixel(FFrame->CaptureBitmap()), EncodedColor(600, 200));
+    EXPECT_EQ(FFrame->shpColor->BrushColor(), EncodedColor(600, 200));
+    // The next tick reads where the pointer went, once again.
+    FTimer->Fire();
+    EXPECT_EQ(FFrame->Panels[0]->text(), "X 607");
+    EXPECT_EQ(TfraColorPicker::CenterPixel(FFrame->CaptureBitmap()), EncodedColor(607, 203));
+}
+
 TEST_F(PickerFrame, TheTickBringsTheKeyboardBackToTheSpinBox) {
     FHost.show();
     CaptureAt({1, 1});
