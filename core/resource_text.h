@@ -7,10 +7,12 @@
 
 namespace tintwell {
 
-// Every text the user may see that the program itself owns (messages, captions, format names)
-// passes through ResString, so that translation is switched on in one place at start-up without
-// touching the places that raise or show the texts. Without a translator (tintwell-cli, tests) it
-// is the identity.
+// The program's messages, the graphic formats' names and the open dialog's own captions pass
+// through ResString, so that translation is switched on in one place at start-up without touching
+// the places that raise or show the texts. Without a translator (tintwell-cli, tests) it is the
+// identity. Window captions take other roads: the main window's are never translated, the
+// picker's are translated by TranslateForm, and Qt's own texts by the translation module's
+// QTranslator.
 std::string ResString(std::string_view text);
 
 // Marks a resource text that is looked up later, through a variable, so that the extraction of the

@@ -12,7 +12,7 @@ namespace tintwell::test {
 std::vector<std::uint8_t> MakeJpeg(const TJpegRecipe& recipe) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr errors;
-    cinfo.err = jpeg_std_error(&errors); // the specs are ours and valid: an error here is a test bug
+    cinfo.err = jpeg_std_error(&errors); // the recipes are ours and valid: an error here is a test bug
     jpeg_create_compress(&cinfo);
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
