@@ -3,12 +3,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSaveFile>
 #include <QString>
 #include <algorithm>
-#include <charconv>
+#include <array>
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
 
 #include "core/conversions.h"
 #include "core/resource_text.h"
@@ -17,7 +24,9 @@ namespace tintwell {
 namespace {
 
 constexpr qint64 kLargestStoreFile = 16 * 1024 * 1024;
+// How long a waiter gives a holder that shows no progress, and how often it looks again.
 constexpr std::chrono::milliseconds kLockWait{2000};
+constexpr std::chrono::milliseconds kLockPoll{2};
 
 // What a new file starts with, so that whoever opens it in an editor knows what they look at.
 constexpr std::string_view kNewFileComment =
@@ -33,6 +42,138 @@ std::string QuotedPath(const std::string& path) {
 }
 
 std::string ToStd(const QString& text) { return text.toStdString(); }
+
+// The lock beside the settings file, "<file>.lock": an exclusive flock() on it. The kernel drops it
+// when its holder dies, so a crashed writer's lock never needs guessing at. The holder writes its
+// process number, name and host into the file, in the lines Qt's QLockFile uses (whose own flock
+// also excludes ours), and removes the file as it lets go, while still holding it.
+//
+// A waiter looks every few milliseconds rather than at growing intervals: a holder that writes in
+// a loop lets go for a moment only. It gives up only when the holder shows no progress for
+// kLockWait (no new lock file, no new settings file): a hung or stopped program.
+class TStoreLock {
+public:
+    explicit TStoreLock(const std::string& filePath) : FFilePath(filePath), FPath(filePath + ".lock") {
+        std::array<std::int64_t, 5> seen = Progress();
+        auto deadline = std::chrono::steady_clock::now() + kLockWait;
+        while (true) {
+            if (FFd < 0) {
+                FFd = ::open(FPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+                if (FFd < 0)
+                    FailToLock(errno);
+            }
+            if (::flock(FFd, LOCK_EX | LOCK_NB) == 0) {
+                if (IsAtPath()) {
+                    WriteOwner();
+                    return;
+                }
+                // The holder we waited for removed its file as it let go: the lock is the file there now.
+                Close();
+                continue;
+            }
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                FailToLock(errno);
+            const std::array<std::int64_t, 5> now = Progress();
+            if (now != seen) {
+                seen = now;
+                deadline = std::chrono::steady_clock::now() + kLockWait;
+            } else if (std::chrono::steady_clock::now() >= deadline) {
+                FailHeld();
+            }
+            std::this_thread::sleep_for(kLockPoll);
+        }
+    }
+    ~TStoreLock() {
+        ::unlink(FPath.c_str());
+        Close();
+    }
+    TStoreLock(const TStoreLock&) = delete;
+    TStoreLock& operator=(const TStoreLock&) = delete;
+
+private:
+    void Close() noexcept {
+        if (FFd >= 0)
+            ::close(FFd);
+        FFd = -1;
+    }
+
+    bool IsAtPath() const {
+        struct stat locked {};
+        struct stat there {};
+        return ::fstat(FFd, &locked) == 0 && ::stat(FPath.c_str(), &there) == 0 &&
+               locked.st_dev == there.st_dev && locked.st_ino == there.st_ino;
+    }
+
+    // What a waiter can see of a holder's work: each write makes a new lock file and a new settings file.
+    std::array<std::int64_t, 5> Progress() const {
+        std::array<std::int64_t, 5> seen{};
+        struct stat info {};
+        if (::stat(FPath.c_str(), &info) == 0) {
+            seen[0] = static_cast<std::int64_t>(info.st_ino);
+            seen[1] = info.st_ctim.tv_sec * 1'000'000'000LL + info.st_ctim.tv_nsec;
+        }
+        if (::stat(FFilePath.c_str(), &info) == 0) {
+            seen[2] = static_cast<std::int64_t>(info.st_ino);
+            seen[3] = info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec;
+            seen[4] = info.st_size;
+        }
+        return seen;
+    }
+
+    void WriteOwner() const {
+        std::string name;
+        char exe[PATH_MAX];
+        const ssize_t length = ::readlink("/proc/self/exe", exe, sizeof exe);
+        if (length > 0) {
+            name.assign(exe, static_cast<std::size_t>(length));
+            name.erase(0, name.rfind('/') + 1);
+        } else {
+            name = program_invocation_short_name;
+        }
+        char host[256] = {};
+        ::gethostname(host, sizeof host - 1);
+        const std::string owner = std::to_string(::getpid()) + '\n' + name + '\n' + host + '\n';
+        // Only a message reads it: a failure to write it loses nothing.
+        if (::ftruncate(FFd, 0) == 0) {
+            [[maybe_unused]] const ssize_t written = ::pwrite(FFd, owner.data(), owner.size(), 0);
+        }
+    }
+
+    [[noreturn]] void FailToLock(int error) {
+        Close();
+        throw EPlatformError(FormatText(ResString("Cannot lock the settings file %s: %s"),
+                                        {QuotedPath(FFilePath), std::system_category().message(error)}));
+    }
+
+    // Names the holder when its file says who it is (a process number and a name).
+    [[noreturn]] void FailHeld() {
+        char bytes[512];
+        const ssize_t length = ::pread(FFd, bytes, sizeof bytes, 0);
+        Close();
+        const std::string_view text(bytes, length > 0 ? static_cast<std::size_t>(length) : 0);
+        // The first line is the process number, the second its name.
+        const std::size_t pidEnd = text.find('\n');
+        const std::string_view pid =
+            pidEnd == std::string_view::npos ? std::string_view() : text.substr(0, pidEnd);
+        const std::string_view rest =
+            pidEnd == std::string_view::npos ? std::string_view() : text.substr(pidEnd + 1);
+        std::string name;
+        for (const char c : rest.substr(0, std::min<std::size_t>(rest.find('\n'), 64)))
+            if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f)
+                name += c;
+        const bool known = !pid.empty() && pid.size() <= 10 && !name.empty() &&
+                           std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (!known)
+            throw EPlatformError(FormatText(ResString("The settings file %s is locked by another program"),
+                                            {QuotedPath(FFilePath)}));
+        throw EPlatformError(FormatText(ResString("The settings file %s is locked by %s (process %s)"),
+                                        {QuotedPath(FFilePath), name, std::string(pid)}));
+    }
+
+    std::string FFilePath;
+    std::string FPath;
+    int FFd = -1;
+};
 
 // One open key. A key opened for reading sees the file as it was when opened; one opened for
 // writing reads afresh at every call and changes the file at every write.
@@ -137,10 +278,7 @@ void TUserStore::Modify(const std::function<void(TUserStoreText&)>& change) {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         throw EPlatformError(FormatText(ResString("Cannot make the folder %s"), {QuotedPath(ToStd(folder))}));
-    QLockFile lock(path + ".lock");
-    if (!lock.tryLock(kLockWait))
-        throw EPlatformError(
-            FormatText(ResString("The settings file %s is locked by another program"), {QuotedPath(FPath)}));
+    const TStoreLock lock(FPath);
 
     const bool isNew = !QFile::exists(path);
     TUserStoreText text = isNew ? TUserStoreText(kNewFileComment) : Read();

@@ -20,9 +20,10 @@ TRegistryValueType TypeOf(const TStoredValue& value) noexcept;
 std::string DefaultUserStorePath();
 
 // The file itself. Every read reads it afresh; every change reads, modifies and replaces it whole
-// (a temporary file renamed over it) while holding "<file>.lock". A lock whose owner has died is
-// taken over; a lock held by a living process is waited for up to two seconds, then the change
-// fails. Errors are EPlatformError.
+// (a temporary file renamed over it) while holding an flock() on "<file>.lock", which names its
+// holder. A holder that dies loses the lock at once; a living one is waited for while it makes
+// progress, and for two seconds when it makes none, then the change fails naming it. Errors are
+// EPlatformError.
 class TUserStore {
 public:
     explicit TUserStore(std::string path);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <chrono>
 #include <filesystem>
+#include <unistd.h>
 
 #include "platform/user_store.h"
 #include "support/temp_dir.h"
@@ -276,52 +277,103 @@ TEST_F(UserStoreFile, ReadKeysAreSnapshotsAndWriteKeysReadAfresh) {
     EXPECT_EQ(TUserStore(Path()).OpenKey("software", TRegistryAccess::Read)->ReadText("a"), "2");
 }
 
-// A living holder of the lock is waited for, within a bound; then the write fails and the file is
-// as it was.
-TEST_F(UserStoreFile, ALockHeldByALivingProcessEndsTheWriteInBoundedTime) {
-    FStore.OpenKey("Software", TRegistryAccess::WriteCreate)->WriteInteger("A", 1);
-    const std::string before = test::ReadWholeFile(Path());
-    QLockFile holder(QString::fromStdString(Path() + ".lock"));
-    ASSERT_TRUE(holder.tryLock(0));
-    const auto started = std::chrono::steady_clock::now();
-    try {
-        FStore.OpenKey("Software", TRegistryAccess::WriteCreate)->WriteInteger("A", 2);
-        ADD_FAILURE() << "no error";
-    } catch (const EPlatformError& e) {
-        EXPECT_EQ(e.Message(), "The settings file \"" + Path() + "\" is locked by another program");
-    }
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30)) << "the wait is bounded";
-    EXPECT_EQ(test::ReadWholeFile(Path()), before);
+void StartWriter(QProcess& writer, const QStringList& arguments) {
+    writer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    writer.start(TINTWELL_STORE_WRITER, arguments);
 }
 
-int RunWriter(const std::vector<QString>& arguments) {
+int RunWriter(const QStringList& arguments) {
     QProcess writer;
-    writer.setProcessChannelMode(QProcess::ForwardedChannels);
-    writer.start(TINTWELL_STORE_WRITER, QStringList(arguments.begin(), arguments.end()));
+    StartWriter(writer, arguments);
     if (!writer.waitForFinished(120000))
         return -1;
     return writer.exitStatus() == QProcess::NormalExit ? writer.exitCode() : -1;
 }
 
-// Two processes, 200 values each, at the same time: every value is there afterwards.
-TEST_F(UserStoreFile, TwoProcessesWritingAtOnceLoseNothing) {
-    const QString path = QString::fromStdString(Path());
-    QProcess first;
-    QProcess second;
-    first.setProcessChannelMode(QProcess::ForwardedChannels);
-    second.setProcessChannelMode(QProcess::ForwardedChannels);
-    first.start(TINTWELL_STORE_WRITER, {path, "a", "200"});
-    second.start(TINTWELL_STORE_WRITER, {path, "b", "200"});
-    ASSERT_TRUE(first.waitForFinished(120000));
-    ASSERT_TRUE(second.waitForFinished(120000));
-    EXPECT_EQ(first.exitCode(), 0);
-    EXPECT_EQ(second.exitCode(), 0);
+std::string LockedBy(const std::string& path, const std::string& name, qint64 pid) {
+    return "The settings file \"" + path + "\" is locked by " + name + " (process " + std::to_string(pid) +
+           ")";
+}
+
+// An owner that holds the lock and makes no progress (a stopped program) is waited for two
+// seconds and not much more; then the write fails, naming it, and the file is as it was. Once the
+// owner is gone, the lock it held is no obstacle.
+TEST_F(UserStoreFile, AStoppedOwnerEndsTheWriteAfterTheBoundNamingIt) {
+    FStore.OpenKey("Software", TRegistryAccess::WriteCreate)->WriteInteger("A", 1);
+    const std::string before = test::ReadWholeFile(Path());
+    QProcess holder;
+    StartWriter(holder, {QString::fromStdString(Path()), "held", "1", "--stop-before-replace"});
+    ASSERT_TRUE(holder.waitForReadyRead(30000)) << "the second writer took the lock and stopped";
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        FStore.OpenKey("Software", TRegistryAccess::WriteCreate)->WriteInteger("A", 2);
+        ADD_FAILURE() << "no error";
+    } catch (const EPlatformError& e) {
+        EXPECT_EQ(e.Message(), LockedBy(Path(), "store_writer", holder.processId()));
+    }
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(waited, std::chrono::seconds(2)) << "the holder is given the whole bound";
+    EXPECT_LT(waited, std::chrono::seconds(4)) << "the wait ends soon after the bound";
+    EXPECT_EQ(test::ReadWholeFile(Path()), before);
+
+    holder.kill();
+    ASSERT_TRUE(holder.waitForFinished(30000));
+    FStore.OpenKey("Software", TRegistryAccess::WriteCreate)->WriteInteger("A", 3);
+    EXPECT_EQ(FStore.OpenKey("Software", TRegistryAccess::Read)->ReadInteger("A"), 3);
+}
+
+// QLockFile's lock, as Qt programs and earlier Tintwells take it, excludes ours too.
+TEST_F(UserStoreFile, ALockTakenWithQLockFileIsRespected) {
+    QLockFile holder(QString::fromStdString(Path() + ".lock"));
+    std::filesystem::create_directories(std::filesystem::path(Path()).parent_path());
+    ASSERT_TRUE(holder.tryLock(0));
+    try {
+        FStore.OpenKey("Software", TRegistryAccess::WriteCreate)->WriteInteger("A", 1);
+        ADD_FAILURE() << "no error";
+    } catch (const EPlatformError& e) {
+        EXPECT_EQ(e.Message(), LockedBy(Path(), "user_store_tests", ::getpid()));
+    }
+    EXPECT_FALSE(std::filesystem::exists(Path()));
+    holder.unlock();
+    FStore.OpenKey("Software", TRegistryAccess::WriteCreate)->WriteInteger("A", 1);
+    EXPECT_EQ(FStore.OpenKey("Software", TRegistryAccess::Read)->ReadInteger("A"), 1);
+}
+
+// An owner that holds the lock nearly all the time for longer than the bound, letting go only
+// between its writes: the waiter is not turned away while the owner makes progress.
+TEST_F(UserStoreFile, AnOwnerThatMakesProgressIsWaitedForBeyondTheBound) {
+    QProcess holder;
+    StartWriter(holder, {QString::fromStdString(Path()), "slow", "8", "--pause-before-replace", "350"});
+    ASSERT_TRUE(holder.waitForReadyRead(30000)) << "the second writer took the lock";
+    EXPECT_NO_THROW(FStore.OpenKey("Software\\zorVIK\\Quelm\\Race", TRegistryAccess::WriteCreate)
+                        ->WriteInteger("mine", 1));
+    ASSERT_TRUE(holder.waitForFinished(60000));
+    EXPECT_EQ(holder.exitCode(), 0);
     const auto key = FStore.OpenKey("Software\\zorVIK\\Quelm\\Race", TRegistryAccess::Read);
     ASSERT_NE(key, nullptr);
-    for (int i = 0; i < 200; ++i) {
-        EXPECT_EQ(key->ReadInteger("a" + std::to_string(i)), i);
-        EXPECT_EQ(key->ReadInteger("b" + std::to_string(i)), i);
+    EXPECT_EQ(key->ReadInteger("mine"), 1);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(key->ReadInteger("slow" + std::to_string(i)), i);
+}
+
+// Three processes, 200 values each, at the same time: every value is there afterwards, and no
+// writer gave up.
+TEST_F(UserStoreFile, ThreeProcessesWritingAtOnceLoseNothing) {
+    const QString path = QString::fromStdString(Path());
+    const std::string prefixes[] = {"a", "b", "c"};
+    QProcess writers[3];
+    for (int w = 0; w < 3; ++w)
+        StartWriter(writers[w], {path, QString::fromStdString(prefixes[w]), "200"});
+    for (QProcess& writer : writers) {
+        ASSERT_TRUE(writer.waitForFinished(300000));
+        EXPECT_EQ(writer.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(writer.exitCode(), 0);
     }
+    const auto key = FStore.OpenKey("Software\\zorVIK\\Quelm\\Race", TRegistryAccess::Read);
+    ASSERT_NE(key, nullptr);
+    for (const std::string& prefix : prefixes)
+        for (int i = 0; i < 200; ++i)
+            EXPECT_EQ(key->ReadInteger(prefix + std::to_string(i)), i);
 }
 
 // A writer that dies after writing its new text and before the rename: the old file is whole, and
