@@ -34,14 +34,6 @@ TFileStream::~TFileStream() {
         std::fclose(FHandle);
 }
 
-std::string ExtractFileExt(const std::string& fileName) {
-    const std::size_t slash = fileName.find_last_of('/');
-    const std::size_t dot = fileName.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    return fileName.substr(dot + 1);
-}
-
 std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
     TFileStream stream(fileName);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stream.Size()));

@@ -7,10 +7,6 @@
 
 namespace tintwell {
 
-// The extension of a file name: the text after its last dot ("" without one). A dot inside a
-// folder name does not count.
-std::string ExtractFileExt(const std::string& fileName);
-
 // The whole file in memory. Raises EFOpenError "Cannot open file "<name>". <reason>" when the file
 // cannot be opened or read, and for a directory.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName);

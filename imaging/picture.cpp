@@ -1,6 +1,7 @@
 #include "imaging/picture.h"
 
 #include "codec/errors.h"
+#include "core/file_name.h"
 #include "core/resource_text.h"
 
 namespace tintwell {

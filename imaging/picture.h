@@ -3,7 +3,6 @@
 #include <memory>
 #include <string>
 
-#include "codec/file_io.h"
 #include "imaging/graphic.h"
 #include "imaging/registry.h"
 

@@ -1,40 +1,45 @@
 #include "imaging/registry.h"
 
+#include "codec/file_formats.h"
+#include "core/file_name.h"
 #include "core/resource_text.h"
 
 namespace tintwell {
 namespace {
 
-char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string ToLower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        c = ToLowerAscii(c);
-    return lower;
+const TGraphicClass& ClassOf(TDecoderKind decoder) noexcept {
+    switch (decoder) {
+    case TDecoderKind::Metafile: return kMetafileClass;
+    case TDecoderKind::Icon: return kIconClass;
+    case TDecoderKind::Bitmap: return kBitmapClass;
+    case TDecoderKind::Tiff: return kTiffGraphicClass;
+    case TDecoderKind::Jpeg: return kJPEGImageClass;
+    }
+    return kBitmapClass;
 }
 
-bool SameTextAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (ToLowerAscii(a[i]) != ToLowerAscii(b[i]))
-            return false;
-    return true;
+// Every registry starts with the formats read by our own code or Qt's; TIFF and JPEG, read through
+// their libraries, join the application's registry when it is first used.
+bool BuiltIn(TDecoderKind decoder) noexcept {
+    return decoder != TDecoderKind::Tiff && decoder != TDecoderKind::Jpeg;
+}
+
+void RegisterFileFormats(TGraphicFormatRegistry& registry, bool builtIn) {
+    for (const TFileFormat& format : kFileFormats)
+        if (BuiltIn(format.Decoder) == builtIn)
+            registry.RegisterGraphicFormat(format.Extension,
+                                           format.Translated ? ResString(format.Description)
+                                                             : std::string(format.Description),
+                                           ClassOf(format.Decoder));
 }
 
 } // namespace
 
-TGraphicFormatRegistry::TGraphicFormatRegistry() {
-    RegisterGraphicFormat("wmf", ResString("Metafiles"), kMetafileClass);
-    RegisterGraphicFormat("emf", ResString("Enhanced Metafiles"), kMetafileClass);
-    RegisterGraphicFormat("ico", ResString("Icons"), kIconClass);
-    RegisterGraphicFormat("bmp", ResString("Bitmaps"), kBitmapClass);
-}
+TGraphicFormatRegistry::TGraphicFormatRegistry() { RegisterFileFormats(*this, true); }
 
 void TGraphicFormatRegistry::RegisterGraphicFormat(std::string_view extension, std::string description,
                                                    const TGraphicClass& graphicClass) {
-    FFormats.push_back(TGraphicFormat{ToLower(extension), std::move(description), &graphicClass});
+    FFormats.push_back(TGraphicFormat{LowerCaseAscii(extension), std::move(description), &graphicClass});
 }
 
 const TGraphicClass* TGraphicFormatRegistry::FindGraphicClass(std::string_view extension) const noexcept {
@@ -62,11 +67,7 @@ std::vector<TFileFilterRow> TGraphicFormatRegistry::BuildGraphicFilter() const {
 const TGraphicFormatRegistry& GraphicFormats() {
     static const TGraphicFormatRegistry registry = [] {
         TGraphicFormatRegistry formats;
-        // "TIFF file" is not a resource text: it stays as it is in every language.
-        formats.RegisterGraphicFormat("TIF", "TIFF file", kTiffGraphicClass);
-        formats.RegisterGraphicFormat("TIFF", "TIFF file", kTiffGraphicClass);
-        formats.RegisterGraphicFormat("jpeg", ResString("JPEG Image File"), kJPEGImageClass);
-        formats.RegisterGraphicFormat("jpg", ResString("JPEG Image File"), kJPEGImageClass);
+        RegisterFileFormats(formats, false);
         return formats;
     }();
     return registry;

@@ -25,7 +25,7 @@ struct TGraphicFormat {
 // The graphic formats keyed by extension, in registration order.
 class TGraphicFormatRegistry {
 public:
-    // Starts with the four built-in formats: wmf, emf, ico, bmp.
+    // Starts with the four built-in formats of the codec's table (kFileFormats): wmf, emf, ico, bmp.
     TGraphicFormatRegistry();
 
     // Appends an entry; the extension is lower-cased.
@@ -45,8 +45,8 @@ private:
     std::vector<TGraphicFormat> FFormats;
 };
 
-// The application's registry: the four built-ins, then TIFF ("TIF", "TIFF") and JPEG ("jpeg",
-// "jpg"), registered on first use in that order.
+// The application's registry: the four built-ins, then the table's TIFF ("tif", "tiff") and JPEG
+// ("jpeg", "jpg") entries, registered on first use in that order.
 const TGraphicFormatRegistry& GraphicFormats();
 
 // The classes, for registration and for tests.

@@ -1,12 +1,13 @@
 #include "stream/stream_analysis.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "codec/bmp_decode.h"
+#include "codec/file_formats.h"
 #include "codec/file_io.h"
 #include "codec/jpeg_decode.h"
 #include "codec/tiff_decode.h"
+#include "core/file_name.h"
 
 namespace tintwell {
 namespace {
@@ -14,22 +15,15 @@ namespace {
 // The resolution a raster gets when its file names none; it does not touch the counts.
 constexpr int kDefaultDpi = 96;
 
-bool SameTextAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 } // namespace
 
 std::optional<std::vector<THistogram>> StreamHistograms(const std::string& fileName,
                                                         std::span<const TPixelPlane> planes,
                                                         const TCountingOptions& options) {
-    const std::string extension = ExtractFileExt(fileName);
-    const bool bmp = SameTextAscii(extension, "bmp");
+    const std::optional<TDecoderKind> decoder = DecoderOfExtension(ExtractFileExt(fileName));
+    if (!decoder)
+        return std::nullopt;
+    const bool bmp = decoder == TDecoderKind::Bitmap;
     // A decoder keeps its core busy, and one worker counts faster than JPEG and TIFF decode: more
     // would only take turns with the decoder. Reading a BMP costs next to nothing, so every worker
     // there counts.
@@ -37,18 +31,25 @@ std::optional<std::vector<THistogram>> StreamHistograms(const std::string& fileN
     if (!bmp)
         counting.Workers = std::min(counting.Workers, 1u);
     TPlaneCounter counter(std::vector<TPixelPlane>(planes.begin(), planes.end()), counting);
-    if (SameTextAscii(extension, "jpg") || SameTextAscii(extension, "jpeg")) {
+    switch (*decoder) {
+    case TDecoderKind::Jpeg: {
         const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName);
         // The command line assumes a display of more than 8 bits, as the window does on one.
         DecodeJpeg(bytes.data(), bytes.size(), TJpegDecodeOptions{false, 1}, counter);
-    } else if (SameTextAscii(extension, "tif") || SameTextAscii(extension, "tiff")) {
+        break;
+    }
+    case TDecoderKind::Tiff: {
         TTiffReader reader(fileName, kDefaultDpi, kDefaultDpi);
         reader.ReadPixels(counter);
-    } else if (bmp) {
+        break;
+    }
+    case TDecoderKind::Bitmap:
         if (!ReadPlain24BitBmp(fileName, counter))
             return std::nullopt;
-    } else {
-        return std::nullopt;
+        break;
+    // Only the window's own classes read these.
+    case TDecoderKind::Metafile:
+    case TDecoderKind::Icon: return std::nullopt;
     }
     return counter.Finish();
 }

@@ -19,25 +19,6 @@ namespace {
 
 using test::TempDir;
 
-struct ExtCase {
-    const char* fileName;
-    const char* extension;
-};
-void PrintTo(const ExtCase& c, std::ostream* os) { *os << c.fileName; }
-
-const ExtCase kExtCases[] = {
-    {"photo.JPG", "JPG"}, {"a.b.tiff", "tiff"},  {"/x.y/name", ""},       {"name", ""},
-    {"trailing.", ""},    {".hidden", "hidden"}, {"/dir.d/f.bmp", "bmp"}, {"", ""},
-};
-
-class ExtractFileExtTable : public ::testing::TestWithParam<ExtCase> {};
-
-TEST_P(ExtractFileExtTable, TakesTextAfterTheLastDot) {
-    EXPECT_EQ(ExtractFileExt(GetParam().fileName), GetParam().extension);
-}
-
-INSTANTIATE_TEST_SUITE_P(, ExtractFileExtTable, ::testing::ValuesIn(kExtCases));
-
 std::string LoadError(TPicture& picture, const std::string& path) {
     try {
         picture.LoadFromFile(path);

@@ -13,10 +13,10 @@
 #include <QUrl>
 #include <cmath>
 
-#include "codec/file_io.h"
 #include "colour/colour.h"
 #include "colour/readouts.h"
 #include "core/conversions.h"
+#include "core/file_name.h"
 #include "core/format_settings.h"
 #include "core/resource_text.h"
 #include "core/version.h"
