@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "core/conversions.h"
 #include "core/format_settings.h"
@@ -52,9 +53,10 @@ TColor ColorToRGB(TColor color) noexcept {
     return color;
 }
 
-void SetSystemColor(int index, TColor rgb) noexcept {
-    if (index >= 0 && index < 256)
-        SystemColors()[static_cast<std::size_t>(index)] = rgb;
+TColor SetSystemColor(int index, TColor rgb) noexcept {
+    if (index < 0 || index >= 256)
+        return clNone;
+    return std::exchange(SystemColors()[static_cast<std::size_t>(index)], rgb);
 }
 
 std::string ColorToHTML(TColor color) {

@@ -12,8 +12,9 @@ namespace tintwell {
 TColor ColorToRGB(TColor color) noexcept;
 
 // The system-colour table that ColorToRGB reads. It starts with the platform's usual defaults;
-// the application replaces entries from its palette at start-up. Indexes outside 0..255 are ignored.
-void SetSystemColor(int index, TColor rgb) noexcept;
+// the application replaces entries from its palette at start-up. Returns the entry it replaced;
+// indexes outside 0..255 are ignored and give clNone.
+TColor SetSystemColor(int index, TColor rgb) noexcept;
 
 // "#" and six upper-case hexadecimal digits for red, green, blue, after ColorToRGB.
 std::string ColorToHTML(TColor color);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <langinfo.h>
 #include <locale.h>
+#include <utility>
 
 namespace tintwell {
 namespace {
@@ -88,6 +89,8 @@ TFormatSettings FormatSettingsFromLocale(const char* localeName) {
 
 const TFormatSettings& FormatSettings() { return Current(); }
 
-void SetFormatSettings(const TFormatSettings& settings) { Current() = settings; }
+TFormatSettings SetFormatSettings(const TFormatSettings& settings) {
+    return std::exchange(Current(), settings);
+}
 
 } // namespace tintwell

@@ -26,8 +26,9 @@ std::string ShortDateFormatFromPosix(std::string_view posixFormat);
 char DateSeparatorOf(std::string_view shortDateFormat);
 
 // The process-wide formats, read from the user's locale on first use. Only the user-interface
-// thread changes them.
+// thread changes them. The setter returns the formats it replaced, so a caller that changes them
+// for a while can put them back.
 const TFormatSettings& FormatSettings();
-void SetFormatSettings(const TFormatSettings& settings);
+TFormatSettings SetFormatSettings(const TFormatSettings& settings);
 
 } // namespace tintwell

@@ -1,5 +1,7 @@
 #include "imaging/display_info.h"
 
+#include <utility>
+
 namespace tintwell {
 namespace {
 
@@ -9,6 +11,6 @@ TDisplayInfo gDisplayInfo;
 
 const TDisplayInfo& DisplayInfo() noexcept { return gDisplayInfo; }
 
-void SetDisplayInfo(const TDisplayInfo& info) noexcept { gDisplayInfo = info; }
+TDisplayInfo SetDisplayInfo(const TDisplayInfo& info) noexcept { return std::exchange(gDisplayInfo, info); }
 
 } // namespace tintwell

@@ -12,7 +12,8 @@ struct TDisplayInfo {
     int DpiY = 96;
 };
 
+// The setter returns what it replaced.
 const TDisplayInfo& DisplayInfo() noexcept;
-void SetDisplayInfo(const TDisplayInfo& info) noexcept;
+TDisplayInfo SetDisplayInfo(const TDisplayInfo& info) noexcept;
 
 } // namespace tintwell

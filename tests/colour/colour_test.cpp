@@ -7,6 +7,7 @@
 
 #include "colour/colour.h"
 #include "core/exception.h"
+#include "support/scoped_global.h"
 
 namespace tintwell {
 namespace {
@@ -21,19 +22,6 @@ TEST(ColorValue, BuildsAndReadsChannels) {
     EXPECT_EQ(GetBValue(0x00ABCDEF), 0xAB);
 }
 
-// Puts one system colour back however the test ends: the table belongs to the whole process.
-class TSystemColorScope {
-public:
-    explicit TSystemColorScope(int index) : FIndex(index), FSaved(ColorToRGB(SystemColorOf(index))) {}
-    ~TSystemColorScope() { SetSystemColor(FIndex, FSaved); }
-    TSystemColorScope(const TSystemColorScope&) = delete;
-    TSystemColorScope& operator=(const TSystemColorScope&) = delete;
-
-private:
-    int FIndex;
-    TColor FSaved;
-};
-
 std::array<TColor, 256> SystemColorTable() {
     std::array<TColor, 256> table{};
     for (int i = 0; i < 256; ++i)
@@ -45,17 +33,24 @@ TEST(ColorToRGB, ResolvesSystemColoursOnly) {
     EXPECT_EQ(ColorToRGB(RGB(1, 2, 3)), RGB(1, 2, 3));
     EXPECT_EQ(ColorToRGB(clNone), clNone);
     EXPECT_EQ(ColorToRGB(clGrayText), RGB(0x6D, 0x6D, 0x6D)) << "the table's default";
-    const TSystemColorScope restore(COLOR_GRAYTEXT);
-    SetSystemColor(COLOR_GRAYTEXT, RGB(9, 8, 7));
+    const test::TScopedGlobal<TColor> grayText([](TColor rgb) { return SetSystemColor(COLOR_GRAYTEXT, rgb); },
+                                               RGB(9, 8, 7));
     EXPECT_EQ(ColorToRGB(clGrayText), RGB(9, 8, 7));
     EXPECT_EQ(ColorToHTML(clGrayText), "#090807");
     EXPECT_EQ(ColorToRGB(SystemColorOf(COLOR_WINDOW)), RGB(255, 255, 255)) << "the other entries stay";
 }
 
+TEST(SetSystemColor, ReturnsTheEntryItReplaced) {
+    const TColor original = ColorToRGB(clGrayText);
+    EXPECT_EQ(SetSystemColor(COLOR_GRAYTEXT, RGB(1, 2, 3)), original);
+    EXPECT_EQ(SetSystemColor(COLOR_GRAYTEXT, original), RGB(1, 2, 3));
+    EXPECT_EQ(ColorToRGB(clGrayText), original);
+}
+
 TEST(SetSystemColor, IgnoresIndexesOutsideTheTable) {
     const std::array<TColor, 256> before = SystemColorTable();
     for (const int index : {256, 300, -1, -256})
-        SetSystemColor(index, RGB(1, 1, 1));
+        EXPECT_EQ(SetSystemColor(index, RGB(1, 1, 1)), clNone) << index;
     EXPECT_EQ(SystemColorTable(), before);
 }
 

@@ -2,11 +2,13 @@
 
 #include <cstdlib>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 
 #include "core/conversions.h"
 #include "core/exception.h"
 #include "core/format_settings.h"
+#include "support/scoped_global.h"
 
 namespace tintwell {
 namespace {
@@ -62,14 +64,29 @@ TEST(FormatSettings, MissingLocaleFallsBackToC) {
 }
 
 TEST(FormatSettings, ProcessWideSettingsDriveTheDefaultSeparator) {
-    const TFormatSettings saved = FormatSettings();
-    TFormatSettings comma = saved;
+    TFormatSettings comma = FormatSettings();
     comma.DecimalSeparator = ',';
-    SetFormatSettings(comma);
+    const test::TScopedGlobal<TFormatSettings> scope(SetFormatSettings, comma);
     EXPECT_EQ(StrToFloat("2,5"), 2.5L);
     EXPECT_THROW(StrToFloat("2.5"), EConvertError);
-    SetFormatSettings(saved);
-    EXPECT_EQ(FormatSettings().DecimalSeparator, saved.DecimalSeparator);
+}
+
+// The setter hands back what it replaced, and the tests' scope puts that back however the scope
+// ends, a throw included.
+TEST(FormatSettings, AScopedChangeIsUndoneWhenTheScopeThrows) {
+    const TFormatSettings before = FormatSettings();
+    TFormatSettings changed = before;
+    changed.DecimalSeparator = before.DecimalSeparator == ',' ? '.' : ',';
+    changed.ShortDateFormat = "yy|mm|dd";
+    try {
+        const test::TScopedGlobal<TFormatSettings> scope(SetFormatSettings, changed);
+        EXPECT_EQ(scope.Saved().ShortDateFormat, before.ShortDateFormat);
+        EXPECT_EQ(FormatSettings().ShortDateFormat, "yy|mm|dd");
+        throw std::runtime_error("a check failed inside the scope");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(FormatSettings().DecimalSeparator, before.DecimalSeparator);
+    EXPECT_EQ(FormatSettings().ShortDateFormat, before.ShortDateFormat);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "imaging/display_info.h"
 #include "imaging/jpeg_image.h"
 #include "support/jpeg_builder.h"
+#include "support/scoped_global.h"
 #include "support/temp_dir.h"
 
 namespace tintwell {
@@ -162,11 +163,11 @@ TEST(TJPEGImage, ColourIsQuantizedOnlyOnAPaletteDisplay) {
     Load(bytes).AssignTo(full);
     EXPECT_EQ(full.Image().format(), QImage::Format_BGR888);
 
-    const TDisplayInfo saved = DisplayInfo();
-    SetDisplayInfo({8, 96, 96});
     TBitmap quantized;
-    Load(bytes).AssignTo(quantized);
-    SetDisplayInfo(saved);
+    {
+        const test::TScopedGlobal<TDisplayInfo> paletteDisplay(SetDisplayInfo, {8, 96, 96});
+        Load(bytes).AssignTo(quantized);
+    }
     EXPECT_EQ(quantized.Image().format(), QImage::Format_Indexed8);
     EXPECT_LE(quantized.Image().colorCount(), 236);
 }

@@ -10,6 +10,7 @@
 #include "core/format_settings.h"
 #include "settings/settings_store.h"
 #include "support/fake_platform_services.h"
+#include "support/scoped_global.h"
 
 namespace tintwell {
 namespace {
@@ -18,22 +19,14 @@ using test::TFakePlatformServices;
 
 constexpr std::string_view kRoot = "\\Software\\zorVIK\\Quelm";
 
-// Restores the process's format settings, which the overrides change.
-class FormatSettingsScope {
-public:
-    FormatSettingsScope() : FSaved(FormatSettings()) {
-        TFormatSettings plain;
-        plain.DateSeparator = '.';
-        plain.ShortDateFormat = "dd.mm.yyyy";
-        SetFormatSettings(plain);
-    }
-    ~FormatSettingsScope() { SetFormatSettings(FSaved); }
-    FormatSettingsScope(const FormatSettingsScope&) = delete;
-    FormatSettingsScope& operator=(const FormatSettingsScope&) = delete;
-
-private:
-    TFormatSettings FSaved;
-};
+// Known date formats to start from; the process's own come back when the test ends, whatever the
+// overrides did to them.
+TFormatSettings DottedDates() {
+    TFormatSettings plain;
+    plain.DateSeparator = '.';
+    plain.ShortDateFormat = "dd.mm.yyyy";
+    return plain;
+}
 
 class SettingsStore : public ::testing::Test {
 protected:
@@ -43,7 +36,7 @@ protected:
         FStore.OpenSettings();
         return FStore;
     }
-    FormatSettingsScope FFormats;
+    test::TScopedGlobal<TFormatSettings> FFormats{SetFormatSettings, DottedDates()};
     TFakePlatformServices FPlatform;
     TSettingsStore FStore{FPlatform};
 };

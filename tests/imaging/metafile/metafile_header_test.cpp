@@ -10,6 +10,7 @@
 #include "codec/errors.h"
 #include "imaging/display_info.h"
 #include "imaging/metafile/metafile_test_support.h"
+#include "support/scoped_global.h"
 
 namespace tintwell::test {
 namespace {
@@ -188,18 +189,14 @@ const TSizeCase kSizeCases[] = {
      96, 0, 0},
 };
 
-class MetafileSize : public ::testing::TestWithParam<TSizeCase> {
-protected:
-    void TearDown() override { SetDisplayInfo(FSaved); }
-    TDisplayInfo FSaved = DisplayInfo();
-};
+class MetafileSize : public ::testing::TestWithParam<TSizeCase> {};
 
 TEST_P(MetafileSize, FollowsTheKindsRule) {
     const TSizeCase& c = GetParam();
     TDisplayInfo display = DisplayInfo();
     display.DpiX = c.DpiX;
     display.DpiY = c.DpiY;
-    SetDisplayInfo(display);
+    const TScopedGlobal<TDisplayInfo> scope(SetDisplayInfo, display);
     const TMetafile metafile = LoadBytes(c.Make());
     EXPECT_EQ(metafile.Width(), c.Width);
     EXPECT_EQ(metafile.Height(), c.Height);

@@ -25,6 +25,7 @@
 #include "imaging/registry.h"
 #include "imaging/tiff/tiff_graphic.h"
 #include "support/fixtures.h"
+#include "support/scoped_global.h"
 #include "support/temp_dir.h"
 #include "support/tiff_builder.h"
 
@@ -723,15 +724,7 @@ const ResolutionCase kResolutionCases[] = {
 };
 
 class TiffResolution : public ::testing::TestWithParam<ResolutionCase> {
-protected:
-    void SetUp() override {
-        FSaved = DisplayInfo();
-        SetDisplayInfo({24, 120, 110});
-    }
-    void TearDown() override { SetDisplayInfo(FSaved); }
-
-private:
-    TDisplayInfo FSaved;
+    test::TScopedGlobal<TDisplayInfo> FDisplay{SetDisplayInfo, {24, 120, 110}};
 };
 
 TEST_P(TiffResolution, InDotsPerInch) {

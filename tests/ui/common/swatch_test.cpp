@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "colour/colour.h"
+#include "support/scoped_global.h"
 #include "ui/common/swatch.h"
 
 namespace tintwell {
@@ -30,14 +31,13 @@ TEST(Swatch, PaintsTheFillInsideAOnePixelBlackOutline) {
 }
 
 TEST(Swatch, ResolvesASystemColourWhenPainting) {
-    const TColor saved = ColorToRGB(clGrayText);
-    SetSystemColor(COLOR_GRAYTEXT, RGB(9, 8, 7));
+    const test::TScopedGlobal<TColor> grayText([](TColor rgb) { return SetSystemColor(COLOR_GRAYTEXT, rgb); },
+                                               RGB(9, 8, 7));
     TShape swatch;
     swatch.resize(4, 4);
     swatch.SetBrushColor(clGrayText);
     EXPECT_EQ(Painted(swatch).pixelColor(1, 1), QColor(9, 8, 7));
     EXPECT_EQ(swatch.BrushColor(), clGrayText) << "the fill stays the system colour";
-    SetSystemColor(COLOR_GRAYTEXT, saved);
 }
 
 TEST(Swatch, DescribesItsColourAsHTML) {

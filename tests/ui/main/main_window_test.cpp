@@ -9,6 +9,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 #include "colour/colour.h"
 #include "colour/palette.h"
@@ -17,6 +18,7 @@
 #include "support/bmp_builder.h"
 #include "support/fake_platform_services.h"
 #include "support/fixtures.h"
+#include "support/scoped_global.h"
 #include "support/temp_dir.h"
 #include "ui/main/main_window.h"
 
@@ -432,14 +434,12 @@ const ChannelCase kChannels[] = {
 class ChannelField : public MainWindow, public ::testing::WithParamInterface<ChannelCase> {
 protected:
     void SetUp() override {
-        FSaved = FormatSettings();
-        TFormatSettings settings = FSaved;
+        TFormatSettings settings = FormatSettings();
         settings.DecimalSeparator = GetParam().separator;
-        SetFormatSettings(settings);
+        FFormats.emplace(SetFormatSettings, settings);
         MainWindow::SetUp();
     }
-    void TearDown() override { SetFormatSettings(FSaved); }
-    TFormatSettings FSaved;
+    std::optional<TScopedGlobal<TFormatSettings>> FFormats;
 };
 
 // Each of the three fields, on its own channel, in a fresh window at mid gray.
