@@ -347,7 +347,6 @@ void TfrmTintwell::ShowColor(TColor color) {
     shpAvg->SetBrushColor(readouts.Current.Color, Text(readouts.Current.HTML));
     shpAvgInv->SetBrushColor(readouts.Inverse.Color, Text(readouts.Inverse.HTML));
     shpAvgInvCorrected->SetBrushColor(readouts.Corrected.Color, Text(readouts.Corrected.HTML));
-    FScheme = readouts.Scheme;
     TShape* const swatches[5] = {shpScheme1, shpScheme2, shpScheme3, shpScheme4, shpScheme5};
     for (std::size_t i = 0; i < 5; ++i)
         swatches[i]->SetBrushColor(readouts.Palette[i].Color, Text(readouts.Palette[i].HTML));

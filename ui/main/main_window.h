@@ -13,7 +13,6 @@
 #include <string>
 #include <string_view>
 
-#include "colour/palette.h"
 #include "core/tcolor.h"
 #include "platform/platform_services.h"
 #include "ui/common/color_picker.h"
@@ -38,7 +37,6 @@ public:
     ~TfrmTintwell() override;
 
     TColor CurrentColor() const noexcept { return FCurrentColor; }
-    const TColorScheme& Scheme() const noexcept { return FScheme; }
 
     // The screen picker, which start-up makes after this window and connects before showing it;
     // null clears it (start-up does so once the picker is gone).
@@ -146,7 +144,6 @@ private:
 
     TPlatformServices& FPlatform;
     TColor FCurrentColor = 0;
-    TColorScheme FScheme{};
     bool FOpeningImage = false;
     IColorPicker* FPicker = nullptr;
 };
