@@ -9,3 +9,20 @@ function(tintwell_export_folder target folder)
   file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
   target_include_directories(${target} PUBLIC ${root})
 endfunction()
+
+# For a folder shared by two libraries: only the headers named become visible to what links
+# target, each through its own link, so the folder's other headers stay out of reach of a library
+# that links this one alone.
+function(tintwell_export_headers target folder)
+  set(root ${CMAKE_BINARY_DIR}/include/${target})
+  # A build tree that exported the whole folder here before holds a link to it in this place; the
+  # header links must not be written through it into the sources.
+  if(IS_SYMLINK ${root}/${folder})
+    file(REMOVE ${root}/${folder})
+  endif()
+  file(MAKE_DIRECTORY ${root}/${folder})
+  foreach(header IN LISTS ARGN)
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder}/${header} ${root}/${folder}/${header} SYMBOLIC)
+  endforeach()
+  target_include_directories(${target} PUBLIC ${root})
+endfunction()
