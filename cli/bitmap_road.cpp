@@ -1,4 +1,5 @@
 // The bitmap road, the window's own: load by extension, copy into a bitmap, make it 24-bit, count.
+#include <algorithm>
 #include <exception>
 
 #include "cli/image_road.h"
@@ -13,6 +14,29 @@
 namespace tintwell::cli {
 namespace {
 
+// Red, green and blue asked for together are counted in one pass over the rows, as the window
+// counts them for its colour; every other plane takes a pass of its own.
+std::vector<THistogram> CountPlanes(const TBitmapView& bitmap, std::span<const TPixelPlane> planes) {
+    const auto asked = [&](TPixelPlane plane) { return std::ranges::find(planes, plane) != planes.end(); };
+    const bool channels =
+        asked(TPixelPlane::ppRed) && asked(TPixelPlane::ppGreen) && asked(TPixelPlane::ppBlue);
+    THistogram red, green, blue;
+    if (channels)
+        GetChannelHistograms(bitmap, red, green, blue);
+    std::vector<THistogram> histograms(planes.size());
+    for (std::size_t i = 0; i < planes.size(); ++i) {
+        if (channels && planes[i] == TPixelPlane::ppRed)
+            histograms[i] = red;
+        else if (channels && planes[i] == TPixelPlane::ppGreen)
+            histograms[i] = green;
+        else if (channels && planes[i] == TPixelPlane::ppBlue)
+            histograms[i] = blue;
+        else
+            GetHistogram(bitmap, planes[i], histograms[i]);
+    }
+    return histograms;
+}
+
 TRoadHistograms BitmapHistogramsOf(const std::string& file, std::span<const TPixelPlane> planes, unsigned) {
     TRoadHistograms result;
     result.Taken = true;
@@ -20,9 +44,7 @@ TRoadHistograms BitmapHistogramsOf(const std::string& file, std::span<const TPix
         TPicture picture;
         picture.LoadFromFile(file);
         const TBitmap bitmap = AnalysisBitmap(*picture.Graphic());
-        result.Histograms.resize(planes.size());
-        for (std::size_t i = 0; i < planes.size(); ++i)
-            GetHistogram(bitmap.View(), planes[i], result.Histograms[i]);
+        result.Histograms = CountPlanes(bitmap.View(), planes);
     } catch (const Exception& e) {
         result.Histograms.clear();
         result.Error = e.Message();
