@@ -1,10 +1,8 @@
 // The bitmap road, the window's own: load by extension, copy into a bitmap, make it 24-bit, count.
 #include <algorithm>
-#include <exception>
 
 #include "cli/image_road.h"
 #include "core/conversions.h"
-#include "core/exception.h"
 #include "imaging/analysis.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/picture.h"
@@ -40,43 +38,35 @@ std::vector<THistogram> CountPlanes(const TBitmapView& bitmap, std::span<const T
 TRoadHistograms BitmapHistogramsOf(const std::string& file, std::span<const TPixelPlane> planes, unsigned) {
     TRoadHistograms result;
     result.Taken = true;
-    try {
-        TPicture picture;
-        picture.LoadFromFile(file);
-        const TBitmap bitmap = AnalysisBitmap(*picture.Graphic());
-        result.Histograms = CountPlanes(bitmap.View(), planes);
-    } catch (const Exception& e) {
-        result.Histograms.clear();
-        result.Error = e.Message();
-    } catch (const std::exception& e) {
-        result.Histograms.clear();
-        result.Error = e.what();
-    }
+    if (auto error = RoadError([&] {
+            TPicture picture;
+            picture.LoadFromFile(file);
+            const TBitmap bitmap = AnalysisBitmap(*picture.Graphic());
+            result.Histograms = CountPlanes(bitmap.View(), planes);
+        }))
+        result.Error = std::move(*error);
     return result;
 }
 
 TRoadInfo BitmapInfoOf(const std::string& file) {
     TRoadInfo info;
-    try {
-        TPicture picture;
-        picture.LoadFromFile(file);
-        const TGraphic& graphic = *picture.Graphic();
-        info.Fields = {{"class", std::string(graphic.ClassName()), true},
-                       {"width", IntToStr(graphic.Width())},
-                       {"height", IntToStr(graphic.Height())}};
-        if (const auto* tiff = dynamic_cast<const TTiffGraphic*>(&graphic)) {
-            info.Fields.push_back({"pixelFormat", std::string(DisplayName(tiff->PixelFormat())), true});
-            info.Fields.push_back({"compression", std::string(DisplayName(tiff->Compression())), true});
-        } else if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(&graphic)) {
-            info.Fields.push_back({"grayscale", jpeg->Grayscale() ? "true" : "false"});
-            info.Fields.push_back({"progressive", jpeg->ProgressiveEncoding() ? "true" : "false"});
-        }
-    } catch (const Exception& e) {
+    if (auto error = RoadError([&] {
+            TPicture picture;
+            picture.LoadFromFile(file);
+            const TGraphic& graphic = *picture.Graphic();
+            info.Fields = {{"class", std::string(graphic.ClassName()), true},
+                           {"width", IntToStr(graphic.Width())},
+                           {"height", IntToStr(graphic.Height())}};
+            if (const auto* tiff = dynamic_cast<const TTiffGraphic*>(&graphic)) {
+                info.Fields.push_back({"pixelFormat", std::string(DisplayName(tiff->PixelFormat())), true});
+                info.Fields.push_back({"compression", std::string(DisplayName(tiff->Compression())), true});
+            } else if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(&graphic)) {
+                info.Fields.push_back({"grayscale", jpeg->Grayscale() ? "true" : "false"});
+                info.Fields.push_back({"progressive", jpeg->ProgressiveEncoding() ? "true" : "false"});
+            }
+        })) {
         info.Fields.clear();
-        info.Error = e.Message();
-    } catch (const std::exception& e) {
-        info.Fields.clear();
-        info.Error = e.what();
+        info.Error = std::move(*error);
     }
     return info;
 }

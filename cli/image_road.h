@@ -5,6 +5,8 @@
 // loads the streaming module (libjpeg and libtiff, no Qt), and only a file that it does not read
 // loads the bitmap module (the window's Open Image road, with Qt's GUI library).
 
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -38,6 +40,12 @@ struct TImageRoad {
     // Null for a road that has no `info`. Never throws.
     TRoadInfo (*Info)(const std::string& file);
 };
+
+// Both roads read a file inside this, which is what keeps their promise never to throw: read
+// fills the road's answer; what it raises comes back as the error's own text (our Exception's
+// message, or a standard exception's, such as running out of memory), so that this file fails
+// and the others go on. Nothing when read returned.
+std::optional<std::string> RoadError(const std::function<void()>& read) noexcept;
 
 enum class TRoadKind { Stream, Bitmap };
 

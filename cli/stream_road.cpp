@@ -1,38 +1,37 @@
 // The streaming road: JPEG, TIFF and plain 24-bit BMP files counted while they are decoded.
-#include <exception>
+#include "cli/stream_road.h"
 
-#include "cli/image_road.h"
-#include "core/exception.h"
 #include "stream/stream_analysis.h"
 
 namespace tintwell::cli {
-namespace {
 
 TRoadHistograms StreamHistogramsOf(const std::string& file, std::span<const TPixelPlane> planes,
-                                   unsigned workers) {
+                                   const TCountingOptions& options) noexcept {
     TRoadHistograms result;
-    try {
-        TCountingOptions options;
-        options.Workers = workers;
-        auto histograms = StreamHistograms(file, planes, options);
-        result.Taken = histograms.has_value();
-        if (histograms)
-            result.Histograms = std::move(*histograms);
-    } catch (const Exception& e) {
-        result.Taken = true;
-        result.Error = e.Message();
-    } catch (const std::exception& e) {
-        // Out of memory and the like: this file fails, the others go on.
-        result.Taken = true;
-        result.Error = e.what();
-    }
+    if (auto error = RoadError([&] {
+            auto histograms = StreamHistograms(file, planes, options);
+            result.Taken = histograms.has_value();
+            if (histograms)
+                result.Histograms = std::move(*histograms);
+        }))
+        // Raised only for a file this road reads: the bitmap road would fail on it the same way.
+        result = {true, {}, std::move(*error)};
     return result;
+}
+
+namespace {
+
+TRoadHistograms StreamHistogramsWithWorkers(const std::string& file, std::span<const TPixelPlane> planes,
+                                            unsigned workers) {
+    TCountingOptions options;
+    options.Workers = workers;
+    return StreamHistogramsOf(file, planes, options);
 }
 
 } // namespace
 
 const TImageRoad& StreamRoad() noexcept {
-    static const TImageRoad road{&StreamHistogramsOf, nullptr};
+    static const TImageRoad road{&StreamHistogramsWithWorkers, nullptr};
     return road;
 }
 

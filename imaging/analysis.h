@@ -11,9 +11,15 @@ namespace tintwell {
 // the decoder's error for a JPEG that decodes here, EInvalidGraphic when memory runs out.
 TBitmap AnalysisBitmap(TGraphic& graphic);
 
-// The picture's colour as Open Image shows it: the average colour (per channel the half-count
-// level) of its AnalysisBitmap. The window, tintwell-cli, the benchmarks and the fuzzers all take
-// this one road, so they cannot drift apart.
+// The picture's colour as Open Image shows it: BitmapAverageColor of its AnalysisBitmap. What is
+// shared, and how:
+// - the rule from counts to a colour is one function, stats' HistogramAverageColor: this one
+//   reaches it through BitmapAverageColor, tintwell-cli's average calls it on either road's counts;
+// - the bitmap is AnalysisBitmap's, made alike by the window (through this function),
+//   tintwell-cli's bitmap road, the preview benchmark and the fuzz targets; the window and
+//   tintwell-cli count its red, green and blue in one pass (GetChannelHistograms);
+// - tintwell-cli's streaming road never makes this bitmap: that its counts are the bitmap's is
+//   checked on every fixture and on damaged files (tests/stream, the fuzz targets), not built in.
 TColor PictureAverageColor(TGraphic& graphic);
 
 } // namespace tintwell

@@ -1,14 +1,51 @@
-// The bitmap road counting the three channels in one pass.
+// What both command-line roads share: the guard that turns a failed file into its message, and the
+// bitmap road counting the three channels in one pass.
 #include <gtest/gtest.h>
 
+#include <new>
+#include <ostream>
+#include <stdexcept>
 #include <vector>
 
 #include "cli/image_road.h"
+#include "core/exception.h"
 #include "support/bmp_builder.h"
 #include "support/temp_dir.h"
 
 namespace tintwell::cli {
 namespace {
+
+struct TRaiseCase {
+    const char* Name;
+    void (*Raise)();
+    std::optional<std::string> Error;
+};
+void PrintTo(const TRaiseCase& row, std::ostream* os) { *os << row.Name; }
+
+class RoadErrorTable : public ::testing::TestWithParam<TRaiseCase> {};
+
+TEST_P(RoadErrorTable, TurnsWhatTheReadRaisesIntoItsText) {
+    bool ran = false;
+    const std::optional<std::string> error = RoadError([&] {
+        ran = true;
+        GetParam().Raise();
+    });
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(error, GetParam().Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , RoadErrorTable,
+    ::testing::Values(
+        TRaiseCase{"returns", [] {}, std::nullopt},
+        TRaiseCase{"our_exception", [] { throw Exception("Bitmap image is not valid"); },
+                   "Bitmap image is not valid"},
+        TRaiseCase{"derived_exception", [] { throw EConvertError("'x' is not valid"); }, "'x' is not valid"},
+        // An empty message is still an error, not a success.
+        TRaiseCase{"empty_message", [] { throw Exception(""); }, ""},
+        TRaiseCase{"out_of_memory", [] { throw std::bad_alloc(); }, std::bad_alloc().what()},
+        TRaiseCase{"standard_exception", [] { throw std::runtime_error("disk gone"); }, "disk gone"}),
+    [](const auto& row) { return std::string(row.param.Name); });
 
 // Every plane asked for alone takes a pass of its own: the oracle for the one-pass count.
 std::vector<THistogram> EachAlone(const std::string& file, std::span<const TPixelPlane> planes) {

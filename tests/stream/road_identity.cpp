@@ -3,8 +3,7 @@
 #include <array>
 
 #include "cli/image_road.h"
-#include "core/exception.h"
-#include "stream/stream_analysis.h"
+#include "cli/stream_road.h"
 
 namespace tintwell::test {
 namespace {
@@ -22,15 +21,7 @@ TRoadComparison CompareRoads(const std::string& file, const TCountingOptions& op
     TRoadComparison comparison;
     const auto planes = AllPlanes();
     // The command line's two roads themselves, the streaming one with these counting options.
-    cli::TRoadHistograms streamed;
-    try {
-        const auto histograms = StreamHistograms(file, planes, options);
-        streamed.Taken = histograms.has_value();
-        if (histograms)
-            streamed.Histograms = *histograms;
-    } catch (const Exception& e) {
-        streamed = {true, {}, e.Message()};
-    }
+    const cli::TRoadHistograms streamed = cli::StreamHistogramsOf(file, planes, options);
     if (!streamed.Taken)
         return comparison;
     comparison.Streamed = true;
