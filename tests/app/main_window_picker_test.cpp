@@ -1,12 +1,9 @@
-// The picker window between its frame and the main window, offscreen: the window as designed, the
-// protocol of callbacks, stops by closing and hiding (not by the window system's hiding), the main
-// preview's click, and the picker going before the main window at the end.
+// The main window and the picker window wired to each other as start-up wires them, offscreen: the
+// protocol of callbacks, stops by closing and hiding reaching the main window, the main preview's
+// click, and the picker going before the main window at the end.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QHideEvent>
 #include <QTest>
-#include <QtTest/qtestspontaneevent.h>
 
 #include "colour/colour.h"
 #include "settings/settings_store.h"
@@ -53,9 +50,9 @@ private:
     IColorPicker& FPicker;
 };
 
-class PickerWindow : public ::testing::Test {
+class WiredWindows : public ::testing::Test {
 protected:
-    PickerWindow() {
+    WiredWindows() {
         FPlatform.Screen = QImage(1920, 1080, QImage::Format_RGB32);
         for (int y = 0; y < 1080; ++y)
             for (int x = 0; x < 1920; ++x)
@@ -63,7 +60,7 @@ protected:
         FMain->SetColorPicker(&FCounting);
         FMain->show();
     }
-    ~PickerWindow() override {
+    ~WiredWindows() override {
         FPicker.reset();
         FMain->SetColorPicker(nullptr);
     }
@@ -89,24 +86,7 @@ protected:
     TCountingPicker FCounting{*FPicker};
 };
 
-TEST_F(PickerWindow, IsAHiddenToolWindowAsDesigned) {
-    EXPECT_FALSE(FPicker->isVisible());
-    EXPECT_EQ(FPicker->objectName(), "frmColorPicker");
-    EXPECT_EQ(FPicker->windowTitle(), "Color Picker");
-    EXPECT_EQ(FPicker->windowType(), Qt::Tool);
-    EXPECT_EQ(FPicker->Key(), "frmColorPicker");
-    EXPECT_EQ(FPicker->size(), QSize(218, 348));
-    EXPECT_EQ(FPicker->minimumSize(), FPicker->maximumSize()) << "not resizable";
-    EXPECT_EQ(QPoint(FPicker->Left(), FPicker->Top()), QPoint(192, 114))
-        << "nothing stored: the designed place";
-    EXPECT_EQ(FPicker->Position(), TPosition::poDesigned);
-    EXPECT_NE(FPicker->findChild<QObject*>("GNUgettextMarker"), nullptr) << "translated when made";
-    FPicker->ShowPicker();
-    EXPECT_EQ(Frame().geometry(), QRect(0, 0, 218, 348));
-    EXPECT_EQ(Frame().StatusBar1->geometry(), QRect(0, 329, 218, 19));
-}
-
-TEST_F(PickerWindow, TheButtonShowsThePickerWithoutStartingIt) {
+TEST_F(WiredWindows, TheButtonShowsThePickerWithoutStartingIt) {
     FPicker->setWindowState(Qt::WindowMinimized);
     FMain->pbColorPicker->click();
     EXPECT_TRUE(FPicker->isVisible());
@@ -116,7 +96,7 @@ TEST_F(PickerWindow, TheButtonShowsThePickerWithoutStartingIt) {
 }
 
 // Showing the main window again registers the callbacks again; each still runs once an event.
-TEST_F(PickerWindow, RegisteredTwiceEachCallbackRunsOnceAnEvent) {
+TEST_F(WiredWindows, RegisteredTwiceEachCallbackRunsOnceAnEvent) {
     FMain->hide();
     FMain->show();
     CaptureAt({700, 300});
@@ -128,7 +108,7 @@ TEST_F(PickerWindow, RegisteredTwiceEachCallbackRunsOnceAnEvent) {
     EXPECT_EQ(FMain->dfHTML->text().toStdString(), ColorToHTML(EncodedColor(700, 300)));
 }
 
-TEST_F(PickerWindow, ClosingWhileCapturingPicksTheLastCentreTwice) {
+TEST_F(WiredWindows, ClosingWhileCapturingPicksTheLastCentreTwice) {
     CaptureAt({1000, 20});
     FPicker->close();
     EXPECT_FALSE(FPicker->isVisible());
@@ -139,7 +119,7 @@ TEST_F(PickerWindow, ClosingWhileCapturingPicksTheLastCentreTwice) {
     EXPECT_EQ(FCounting.Stops, 2);
 }
 
-TEST_F(PickerWindow, ClosingWhileIdleReportsTheStoredCentreAgain) {
+TEST_F(WiredWindows, ClosingWhileIdleReportsTheStoredCentreAgain) {
     CaptureAt({10, 10});
     Frame().pbCapture->click();
     FMain->shpAvgInv->OnMouseUp(Qt::LeftButton); // the user makes another colour current
@@ -148,20 +128,7 @@ TEST_F(PickerWindow, ClosingWhileIdleReportsTheStoredCentreAgain) {
     EXPECT_EQ(FMain->CurrentColor(), EncodedColor(10, 10));
 }
 
-TEST_F(PickerWindow, AHideByTheWindowSystemIsNoStop) {
-    CaptureAt({300, 400});
-    // Delivered as the window system's (sendEvent would mark it the program's).
-    QHideEvent hide;
-    QSpontaneKeyEvent::setSpontaneous(&hide);
-    QApplication::instance()->notify(FPicker.get(), &hide);
-    EXPECT_TRUE(FPicker->IsCapturing());
-    EXPECT_EQ(FCounting.ColorChanges, 0);
-    FPicker->hide(); // the program's hide stops
-    EXPECT_FALSE(FPicker->IsCapturing());
-    EXPECT_EQ(FCounting.ColorChanges, 1);
-}
-
-TEST_F(PickerWindow, ALeftClickOnTheMainPreviewWhileCapturingPicks) {
+TEST_F(WiredWindows, ALeftClickOnTheMainPreviewWhileCapturingPicks) {
     CaptureAt({1919, 1079});
     QTest::mouseClick(FMain->Image1, Qt::RightButton, {}, QPoint(50, 50));
     EXPECT_TRUE(FPicker->IsCapturing());
@@ -172,7 +139,7 @@ TEST_F(PickerWindow, ALeftClickOnTheMainPreviewWhileCapturingPicks) {
 
 // At the end the picker goes first: hidden with a last stop that still reaches the main window,
 // its placement stored, then nothing calls into the main window any more.
-TEST_F(PickerWindow, GoingFirstItsLastStopReachesTheMainWindow) {
+TEST_F(WiredWindows, GoingFirstItsLastStopReachesTheMainWindow) {
     CaptureAt({640, 480});
     FPicker->move(250, 260);
     FPicker.reset();
@@ -186,7 +153,7 @@ TEST_F(PickerWindow, GoingFirstItsLastStopReachesTheMainWindow) {
 
 // Through the desktop portal: its colour reaches the main window as a pick from the screen would;
 // hiding the picker while the portal is asked ends the wait and keeps the main window's colour.
-TEST(PickerWindowThroughThePortal, ItsColourReachesTheMainWindowAndAHideEndsTheWait) {
+TEST(WiredWindowsThroughThePortal, ItsColourReachesTheMainWindowAndAHideEndsTheWait) {
     TFakePlatformServices platform;
     platform.PickChoice = {TScreenPickPath::Portal, {}};
     TSettingsModule settings{platform};
