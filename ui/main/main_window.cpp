@@ -151,6 +151,24 @@ TfrmTintwell::TfrmTintwell(TPlatformServices& platform, QWidget* parent)
 TfrmTintwell::~TfrmTintwell() = default;
 
 void TfrmTintwell::CreateComponents() {
+    // Made in the designed order, which is also the order the siblings stack in and Qt's first
+    // focus chain: moving a call changes what covers what.
+    CreatePreview();
+    CreateCommandRow();
+    CreateAverageSwatches();
+    CreateReadoutGrid();
+    CreatePalette();
+    CreateStatusBar();
+    CreatePasteAction();
+
+    // The designed keyboard order; labels, swatches and the flat picker button take no focus.
+    QWidget* const order[] = {Button1, dfR,     dfG,  dfB,  dfHTML, dfRi,    dfGi,
+                              dfBi,    dfHTMLi, dfRc, dfGc, dfBc,   dfHTMLc, cmbCorrection};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+}
+
+void TfrmTintwell::CreatePreview() {
     Panel1 = Make<QFrame>(this, "Panel1");
     Panel1->setGeometry(16, 15, 480, 320);
     // A lowered outer and a raised inner bevel: two pixels, inside which Image1 sits at (2, 2).
@@ -160,7 +178,9 @@ void TfrmTintwell::CreateComponents() {
     Image1 = Make<TImage>(Panel1, "Image1");
     Image1->setGeometry(2, 2, 476, 316);
     Image1->setAccessibleName("Image preview");
+}
 
+void TfrmTintwell::CreateCommandRow() {
     pbColorPicker = Make<QToolButton>(this, "pbColorPicker");
     pbColorPicker->setGeometry(0, 0, 17, 17);
     pbColorPicker->setAutoRaise(true);
@@ -190,7 +210,9 @@ void TfrmTintwell::CreateComponents() {
     cmbCorrection->setCurrentIndex(0);
     cmbCorrection->setAccessibleName("Gray correction");
     Label9->setBuddy(cmbCorrection);
+}
 
+void TfrmTintwell::CreateAverageSwatches() {
     Label6 = MakeLabel(this, "Label6", "original average", 288, 341);
     shpAvg = MakeSwatch(this, "shpAvg", {288, 359, 100, 100}, "original color...", "original average");
     Label7 = MakeLabel(this, "Label7", "inverse", 392, 341);
@@ -200,7 +222,9 @@ void TfrmTintwell::CreateComponents() {
     shpAvgInvCorrected->raise();
     for (TShape* swatch : {shpAvgInv, shpAvgInvCorrected})
         swatch->setCursor(Qt::PointingHandCursor);
+}
 
+void TfrmTintwell::CreateReadoutGrid() {
     Label4 = MakeLabel(this, "Label4", "original", 53, 378);
     Label5 = MakeLabel(this, "Label5", "inverse", 127, 378);
     Label8 = MakeLabel(this, "Label8", "corrected", 195, 378);
@@ -209,19 +233,35 @@ void TfrmTintwell::CreateComponents() {
     Label3 = MakeLabel(this, "Label3", "Blue", 16, 444);
     HTML = MakeLabel(this, "HTML", "HTML", 16, 476);
 
-    dfR = MakeField(this, "dfR", 53, 392, false, "Red original");
-    dfG = MakeField(this, "dfG", 53, 416, false, "Green original");
-    dfB = MakeField(this, "dfB", 53, 440, false, "Blue original");
-    dfHTML = MakeField(this, "dfHTML", 53, 472, false, "HTML original");
-    dfRi = MakeField(this, "dfRi", 127, 392, true, "Red inverse");
-    dfGi = MakeField(this, "dfGi", 127, 416, true, "Green inverse");
-    dfBi = MakeField(this, "dfBi", 127, 440, true, "Blue inverse");
-    dfHTMLi = MakeField(this, "dfHTMLi", 127, 472, true, "HTML inverse");
-    dfRc = MakeField(this, "dfRc", 195, 392, true, "Red corrected");
-    dfGc = MakeField(this, "dfGc", 195, 416, true, "Green corrected");
-    dfBc = MakeField(this, "dfBc", 195, 440, true, "Blue corrected");
-    dfHTMLc = MakeField(this, "dfHTMLc", 195, 472, true, "HTML corrected");
+    // The three readouts side by side, each a column of red, green, blue and HTML under its
+    // caption; only the original colour's column takes typing.
+    struct TFieldRow {
+        TEdit* TfrmTintwell::*Field;
+        const char* Name;
+        int Left;
+        int Top;
+        bool ReadOnly;
+        const char* AccessibleName;
+    };
+    static constexpr TFieldRow kFields[] = {
+        {&TfrmTintwell::dfR, "dfR", 53, 392, false, "Red original"},
+        {&TfrmTintwell::dfG, "dfG", 53, 416, false, "Green original"},
+        {&TfrmTintwell::dfB, "dfB", 53, 440, false, "Blue original"},
+        {&TfrmTintwell::dfHTML, "dfHTML", 53, 472, false, "HTML original"},
+        {&TfrmTintwell::dfRi, "dfRi", 127, 392, true, "Red inverse"},
+        {&TfrmTintwell::dfGi, "dfGi", 127, 416, true, "Green inverse"},
+        {&TfrmTintwell::dfBi, "dfBi", 127, 440, true, "Blue inverse"},
+        {&TfrmTintwell::dfHTMLi, "dfHTMLi", 127, 472, true, "HTML inverse"},
+        {&TfrmTintwell::dfRc, "dfRc", 195, 392, true, "Red corrected"},
+        {&TfrmTintwell::dfGc, "dfGc", 195, 416, true, "Green corrected"},
+        {&TfrmTintwell::dfBc, "dfBc", 195, 440, true, "Blue corrected"},
+        {&TfrmTintwell::dfHTMLc, "dfHTMLc", 195, 472, true, "HTML corrected"},
+    };
+    for (const TFieldRow& row : kFields)
+        this->*row.Field = MakeField(this, row.Name, row.Left, row.Top, row.ReadOnly, row.AccessibleName);
+}
 
+void TfrmTintwell::CreatePalette() {
     gbPallette = Make<QGroupBox>(this, "gbPallette");
     gbPallette->setGeometry(16, 506, 481, 118);
     gbPallette->setTitle(" Palette ");
@@ -242,7 +282,9 @@ void TfrmTintwell::CreateComponents() {
         *htmlLabels[i] = MakeLabel(gbPallette, kHTMLNames[i], number, kLefts[i], 84);
         *rgbLabels[i] = MakeLabel(gbPallette, kRGBNames[i], number, kLefts[i], 100);
     }
+}
 
+void TfrmTintwell::CreateStatusBar() {
     pnlStatusBar = Make<THtmlStatusBar>(this, "pnlStatusBar");
     pnlStatusBar->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
     const QString address =
@@ -250,7 +292,9 @@ void TfrmTintwell::CreateComponents() {
     pnlStatusBar->SetHtml("<p align=\"center\"><a href=\"" + address.toHtmlEscaped() + "\">" +
                           address.toHtmlEscaped() + "</a></p>");
     pnlStatusBar->setAccessibleName("Web site " + address);
+}
 
+void TfrmTintwell::CreatePasteAction() {
     // Pictures come in by a drop on the window or by Ctrl+V anywhere in it; a code field that has the
     // keyboard takes its own Ctrl+V first.
     setAcceptDrops(true);
@@ -259,14 +303,7 @@ void TfrmTintwell::CreateComponents() {
     actPaste->setShortcut(QKeySequence::Paste);
     actPaste->setShortcutContext(Qt::WindowShortcut);
     addAction(actPaste);
-
-    // The designed keyboard order; labels, swatches and the flat picker button take no focus.
-    QWidget* const order[] = {Button1, dfR,     dfG,  dfB,  dfHTML, dfRi,    dfGi,
-                              dfBi,    dfHTMLi, dfRc, dfGc, dfBc,   dfHTMLc, cmbCorrection};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(order[i], order[i + 1]);
 }
-
 void TfrmTintwell::ConnectHandlers() {
     QObject::connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     QObject::connect(actPaste, &QAction::triggered, this,

@@ -118,6 +118,13 @@ protected:
 
 private:
     void CreateComponents();
+    void CreatePreview();
+    void CreateCommandRow();
+    void CreateAverageSwatches();
+    void CreateReadoutGrid();
+    void CreatePalette();
+    void CreateStatusBar();
+    void CreatePasteAction();
     void ConnectHandlers();
 
     void FormCreate();
