@@ -58,6 +58,54 @@ QTransform PageTransform(const TMapping& map) {
                       map.ViewportOrg.y() - map.WindowOrg.y() * sy);
 }
 
+// The font GDI would choose for f at this size in painter pixels, as near as Qt's fonts come.
+QFont TextFont(const TFont& f, double pixels) {
+    QFont font;
+    if (!f.Face.isEmpty())
+        font.setFamily(f.Face);
+    if (f.FixedPitch)
+        font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(static_cast<int>(std::lround(std::min(pixels, kMaxTextPixels))));
+    if (f.Weight > 0)
+        font.setWeight(static_cast<QFont::Weight>(f.Weight));
+    font.setItalic(f.Italic);
+    font.setUnderline(f.Underline);
+    font.setStrikeOut(f.StrikeOut);
+    return font;
+}
+
+// Where each UTF-16 unit of a text starts along the baseline, and the whole run's advance, in
+// painter units. With advances each character sits where the writer placed it; without, the font
+// spaces them and Offsets is empty.
+struct TGlyphRun {
+    std::vector<double> Offsets;
+    double Advance = 0;
+};
+
+TGlyphRun GlyphRun(const TText& text, double sx, const QFontMetricsF& metrics) {
+    TGlyphRun run;
+    if (!text.Dx.empty()) {
+        run.Offsets.reserve(text.Dx.size());
+        for (const std::int32_t dx : text.Dx) {
+            run.Offsets.push_back(run.Advance);
+            run.Advance += dx * sx;
+        }
+    } else {
+        run.Advance = metrics.horizontalAdvance(text.Text);
+    }
+    return run;
+}
+
+// Where the run begins relative to its reference point: along the baseline by the horizontal
+// alignment, across it by the vertical one.
+QPointF TextStart(std::uint32_t align, double advance, const QFontMetricsF& metrics) {
+    const double x0 = (align & TA_CENTER) == TA_CENTER ? -advance / 2 : (align & TA_RIGHT) ? -advance : 0;
+    const double baseline = (align & TA_BASELINE) == TA_BASELINE ? 0
+                            : (align & TA_BOTTOM)                ? -metrics.descent()
+                                                                 : metrics.ascent();
+    return {x0, baseline};
+}
+
 struct TDc {
     TMapping Map;
     QTransform World;
@@ -100,6 +148,11 @@ private:
     bool ArcSweep(const QRectF& box, QPointF start, QPointF end, double& startAngle, double& sweep) const;
     void ArcShape(const TRecord& r);
     void Text(const TText& text);
+    // The box of the text's options: filled with the background colour, clipping the characters.
+    void TextBox(const TText& text, const QTransform& m);
+    // Draws the characters with the reference point at origin; returns their advance in painter
+    // units.
+    double DrawTextRun(const TText& text, const TFont& f, double pixels, double sx, QPointF origin);
     void FinishPath(TOp op);
 
     const TProgram& FProgram;
@@ -336,72 +389,12 @@ void TPlayer::Text(const TText& text) {
     const double sx = std::hypot(m.m11(), m.m12()), sy = std::hypot(m.m21(), m.m22());
 
     FPainter.save();
-    if (text.Options & (ETO_OPAQUE | ETO_CLIPPED)) {
-        QPainterPath box;
-        box.addRect(Box(text.Rect.left(), text.Rect.top(), text.Rect.right(), text.Rect.bottom()));
-        box = m.map(box);
-        if (Sane(box.controlPointRect())) {
-            if (text.Options & ETO_OPAQUE)
-                FPainter.fillPath(box, QColor(FDc.BkColor));
-            if (text.Options & ETO_CLIPPED)
-                FPainter.setClipPath(box, Qt::IntersectClip);
-        }
-    }
-
+    TextBox(text, m);
     const TFont& f = FProgram.Fonts[FDc.Font];
     const double pixels = f.Height == 0 ? kDefaultTextPixels : std::abs(static_cast<double>(f.Height)) * sy;
     double advance = 0; // painter units along the baseline
-    if (!text.Text.isEmpty() && pixels >= 0.5) {
-        QFont font;
-        if (!f.Face.isEmpty())
-            font.setFamily(f.Face);
-        if (f.FixedPitch)
-            font.setStyleHint(QFont::TypeWriter);
-        font.setPixelSize(static_cast<int>(std::lround(std::min(pixels, kMaxTextPixels))));
-        if (f.Weight > 0)
-            font.setWeight(static_cast<QFont::Weight>(f.Weight));
-        font.setItalic(f.Italic);
-        font.setUnderline(f.Underline);
-        font.setStrikeOut(f.StrikeOut);
-        const QFontMetricsF metrics(font);
-
-        // With advances each character sits where the writer placed it; without, the font spaces them.
-        std::vector<double> xs;
-        if (!text.Dx.empty()) {
-            xs.reserve(text.Dx.size());
-            for (const std::int32_t dx : text.Dx) {
-                xs.push_back(advance);
-                advance += dx * sx;
-            }
-        } else {
-            advance = metrics.horizontalAdvance(text.Text);
-        }
-        const std::uint32_t align = FDc.TextAlign;
-        const double x0 = (align & TA_CENTER) == TA_CENTER ? -advance / 2 : (align & TA_RIGHT) ? -advance : 0;
-        const double baseline = (align & TA_BASELINE) == TA_BASELINE ? 0
-                                : (align & TA_BOTTOM)                ? -metrics.descent()
-                                                                     : metrics.ascent();
-        FPainter.translate(origin);
-        FPainter.rotate(-std::fmod(static_cast<double>(f.Escapement), 3600.0) / 10.0);
-        if (FDc.BkMode == OPAQUE && std::abs(advance) < kCoordinateLimit)
-            FPainter.fillRect(
-                QRectF(x0, baseline - metrics.ascent(), advance, metrics.ascent() + metrics.descent()),
-                QColor(FDc.BkColor));
-        FPainter.setFont(font);
-        FPainter.setPen(QColor(FDc.TextColor));
-        if (xs.empty()) {
-            FPainter.drawText(QPointF(x0, baseline), text.Text);
-        } else {
-            const qsizetype n = text.Text.size();
-            for (qsizetype i = 0; i < n;) {
-                const qsizetype length = text.Text.at(i).isHighSurrogate() && i + 1 < n ? 2 : 1;
-                const double x = x0 + xs[static_cast<std::size_t>(i)];
-                if (std::abs(x) < kCoordinateLimit)
-                    FPainter.drawText(QPointF(x, baseline), text.Text.mid(i, length));
-                i += length;
-            }
-        }
-    }
+    if (!text.Text.isEmpty() && pixels >= 0.5)
+        advance = DrawTextRun(text, f, pixels, sx, origin);
     FPainter.restore();
 
     if (updateCp && sx > 0) {
@@ -410,6 +403,49 @@ void TPlayer::Text(const TText& text) {
         if ((align & TA_CENTER) != TA_CENTER)
             FDc.Current.rx() += (align & TA_RIGHT) ? -logical : logical;
     }
+}
+
+void TPlayer::TextBox(const TText& text, const QTransform& m) {
+    if (!(text.Options & (ETO_OPAQUE | ETO_CLIPPED)))
+        return;
+    QPainterPath box;
+    box.addRect(Box(text.Rect.left(), text.Rect.top(), text.Rect.right(), text.Rect.bottom()));
+    box = m.map(box);
+    if (!Sane(box.controlPointRect()))
+        return;
+    if (text.Options & ETO_OPAQUE)
+        FPainter.fillPath(box, QColor(FDc.BkColor));
+    if (text.Options & ETO_CLIPPED)
+        FPainter.setClipPath(box, Qt::IntersectClip);
+}
+
+double TPlayer::DrawTextRun(const TText& text, const TFont& f, double pixels, double sx, QPointF origin) {
+    const QFont font = TextFont(f, pixels);
+    const QFontMetricsF metrics(font);
+    const TGlyphRun run = GlyphRun(text, sx, metrics);
+    const double advance = run.Advance;
+    const QPointF start = TextStart(FDc.TextAlign, advance, metrics);
+    FPainter.translate(origin);
+    FPainter.rotate(-std::fmod(static_cast<double>(f.Escapement), 3600.0) / 10.0);
+    if (FDc.BkMode == OPAQUE && std::abs(advance) < kCoordinateLimit)
+        FPainter.fillRect(
+            QRectF(start.x(), start.y() - metrics.ascent(), advance, metrics.ascent() + metrics.descent()),
+            QColor(FDc.BkColor));
+    FPainter.setFont(font);
+    FPainter.setPen(QColor(FDc.TextColor));
+    if (run.Offsets.empty()) {
+        FPainter.drawText(start, text.Text);
+        return advance;
+    }
+    const qsizetype n = text.Text.size();
+    for (qsizetype i = 0; i < n;) {
+        const qsizetype length = text.Text.at(i).isHighSurrogate() && i + 1 < n ? 2 : 1;
+        const double x = start.x() + run.Offsets[static_cast<std::size_t>(i)];
+        if (std::abs(x) < kCoordinateLimit)
+            FPainter.drawText(QPointF(x, start.y()), text.Text.mid(i, length));
+        i += length;
+    }
+    return advance;
 }
 
 void TPlayer::FinishPath(TOp op) {
