@@ -1,6 +1,7 @@
 #include "platform/x11_screen.h"
 
 #include <QGuiApplication>
+#include <QScreen>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -87,6 +88,25 @@ struct TX11Screen::TImpl {
     xcb_window_t Root = 0;
     bool HasShm = false;
     std::unique_ptr<TShmSegment> Segment;
+    // The root window only changes size with the screens Qt reports, so it is asked for again
+    // after such a report rather than once a read.
+    std::optional<QSize> RootSize;
+    // Owns the connections to Qt's screen signals, which end with it.
+    QObject ScreenWatch;
+
+    void WatchScreen(QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, &ScreenWatch, [this] { RootSize.reset(); });
+    }
+    void WatchScreens() {
+        QObject::connect(qGuiApp, &QGuiApplication::screenAdded, &ScreenWatch, [this](QScreen* screen) {
+            RootSize.reset();
+            WatchScreen(screen);
+        });
+        QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, &ScreenWatch,
+                         [this] { RootSize.reset(); });
+        for (QScreen* screen : QGuiApplication::screens())
+            WatchScreen(screen);
+    }
 };
 
 std::unique_ptr<TX11Screen> TX11Screen::ForApplication() {
@@ -111,6 +131,7 @@ std::unique_ptr<TX11Screen> TX11Screen::ForApplication() {
     TReply<xcb_shm_query_version_reply_t> shm(
         xcb_shm_query_version_reply(impl->Connection, xcb_shm_query_version(impl->Connection), nullptr));
     impl->HasShm = shm != nullptr;
+    impl->WatchScreens();
     return std::unique_ptr<TX11Screen>(new TX11Screen(std::move(impl)));
 }
 
@@ -129,9 +150,15 @@ std::optional<QPoint> TX11Screen::Pointer() {
 }
 
 QSize TX11Screen::RootSize() {
-    TReply<xcb_get_geometry_reply_t> reply(
-        xcb_get_geometry_reply(F->Connection, xcb_get_geometry(F->Connection, F->Root), nullptr));
-    return reply != nullptr ? QSize(reply->width, reply->height) : QSize();
+    if (!F->RootSize) {
+        TReply<xcb_get_geometry_reply_t> reply(
+            xcb_get_geometry_reply(F->Connection, xcb_get_geometry(F->Connection, F->Root), nullptr));
+        // A server that does not answer is asked again next time.
+        if (reply == nullptr)
+            return {};
+        F->RootSize = QSize(reply->width, reply->height);
+    }
+    return *F->RootSize;
 }
 
 bool TX11Screen::Read(const QRect& area, QImage& into) {
@@ -168,16 +195,20 @@ bool TX11Screen::Read(const QRect& area, QImage& into) {
                                                                      XCB_IMAGE_FORMAT_Z_PIXMAP,
                                                                      F->Segment->Segment(), 0),
                                                    nullptr));
-            if (shmReply == nullptr)
+            if (shmReply == nullptr) {
+                F->RootSize.reset(); // perhaps the root shrank before Qt told us
                 return false;
+            }
             pixels = F->Segment->Data();
         } else {
             plainReply.reset(xcb_get_image_reply(
                 F->Connection,
                 xcb_get_image(F->Connection, XCB_IMAGE_FORMAT_Z_PIXMAP, F->Root, x, y, w, h, ~0u), nullptr));
             if (plainReply == nullptr ||
-                static_cast<std::size_t>(xcb_get_image_data_length(plainReply.get())) < bytes)
+                static_cast<std::size_t>(xcb_get_image_data_length(plainReply.get())) < bytes) {
+                F->RootSize.reset();
                 return false;
+            }
             pixels = xcb_get_image_data(plainReply.get());
         }
     }

@@ -26,7 +26,8 @@ public:
 
     // The pointer on the root window, or nothing when the server does not answer.
     std::optional<QPoint> Pointer();
-    // The root window's size.
+    // The root window's size, kept from one ask to the next until Qt reports a screen added,
+    // removed or changed in geometry (or a read is refused); empty when the server does not answer.
     QSize RootSize();
     // Copies the area into `into` (made Format_RGB32 of the area's size; its buffer is reused when
     // it already is, and not shared). What lies outside the root window is black. False when the

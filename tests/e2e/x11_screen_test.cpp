@@ -3,14 +3,18 @@
 // with a pattern whose pixels encode their coordinates. The pointer is put in place with xdotool.
 // CTest runs the program twice: as it is, and with QT_SCALE_FACTOR=2, where Qt's own cursor and
 // grab would be off by the scale.
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -100,6 +104,74 @@ TEST_F(X11ScreenOnXvfb, ThePrimaryScreenIsTheLeftMonitorInDevicePixels) {
     const qreal ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
     EXPECT_EQ(FPlatform.PrimaryScreenSize(), (QSizeF(1920, 1080) / ratio).toSize());
     EXPECT_EQ(ratio, qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? 2.0 : 1.0);
+}
+
+// Sets the root window's size as a display settings tool does: the output's mode and the
+// framebuffer with it. Whether xrandr took it.
+bool SetRootSize(QSize size) {
+    const QString mode = QString("%1x%2").arg(size.width()).arg(size.height());
+    return QProcess::execute("xrandr", {"--output", "screen", "--mode", mode, "--fb", mode}) == 0;
+}
+
+// Makes a mode the server's one output can be set to (Xvfb lists only its starting size).
+bool AddOutputMode(QSize size) {
+    const QString mode = QString("%1x%2").arg(size.width()).arg(size.height());
+    const QString w = QString::number(size.width());
+    const QString h = QString::number(size.height());
+    return QProcess::execute("xrandr", {"--newmode", mode, "0", w, "0", "0", "0", h, "0", "0", "0"}) == 0 &&
+           QProcess::execute("xrandr", {"--addmode", "screen", mode}) == 0;
+}
+
+// Runs change, then the event loop until Qt reports a screen added, removed or changed in
+// geometry; whether it did within timeout.
+bool ChangeAndWaitForQt(const std::function<bool()>& change, std::chrono::milliseconds timeout) {
+    QEventLoop loop;
+    bool reported = false;
+    const auto report = [&] {
+        reported = true;
+        loop.quit();
+    };
+    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, &loop, report);
+    QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, &loop, report);
+    for (QScreen* screen : QGuiApplication::screens())
+        QObject::connect(screen, &QScreen::geometryChanged, &loop, report);
+    if (!change())
+        return false;
+    QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
+    if (!reported)
+        loop.exec();
+    return reported;
+}
+
+// The root's size is kept between reads; a change Qt reports makes the next read ask again, so a
+// root that shrank is not asked for pixels it no longer has (the server would refuse the read),
+// and one that grew is read whole (not black past its old edge).
+TEST_F(X11ScreenOnXvfb, TheRootSizeFollowsAScreenChange) {
+    constexpr QSize kSmaller(1920, 1080);
+    const QRect onTheRight(2490, 690, 21, 21);
+    const QRect acrossTheEdge(1910, 490, 21, 21);
+    // The server as the other tests of this run expect it, on every way out: a framebuffer that
+    // changed size has lost the pattern (the two monitors stay as they were set).
+    struct TRestore {
+        ~TRestore() { EXPECT_TRUE(SetRootSize(kRoot) && PaintRootPattern(kRoot)); }
+    } restore;
+    QImage capture;
+    ASSERT_TRUE(FPlatform.GrabScreen(onTheRight, capture));
+    ASSERT_EQ(capture.pixel(10, 10), Opaque(Encoded(2500, 700)));
+    ASSERT_TRUE(AddOutputMode(kSmaller));
+
+    ASSERT_TRUE(ChangeAndWaitForQt([&] { return SetRootSize(kSmaller); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(PaintRootPattern(kSmaller));
+    ASSERT_TRUE(FPlatform.GrabScreen(acrossTheEdge, capture)) << "read with the root's old size";
+    EXPECT_EQ(capture.pixel(9, 10), Opaque(Encoded(1919, 500)));
+    EXPECT_EQ(capture.pixel(10, 10), Opaque(qRgb(0, 0, 0))) << "past the smaller root";
+
+    ASSERT_TRUE(ChangeAndWaitForQt([&] { return SetRootSize(kRoot); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(PaintRootPattern(kRoot));
+    ASSERT_TRUE(FPlatform.GrabScreen(onTheRight, capture));
+    EXPECT_EQ(capture.pixel(10, 10), Opaque(Encoded(2500, 700))) << "black: read with the root's old size";
+    ASSERT_TRUE(FPlatform.GrabScreen(acrossTheEdge, capture));
+    EXPECT_EQ(capture.pixel(10, 10), Opaque(Encoded(1920, 500)));
 }
 
 } // namespace
