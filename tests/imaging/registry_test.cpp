@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/resource_text.h"
 #include "imaging/registry.h"
 
 namespace tintwell {
@@ -80,6 +81,25 @@ TEST(GraphicFormatRegistry, BuiltInsAloneListTheirOwnMasks) {
     const std::vector<TFileFilterRow> rows = registry.BuildGraphicFilter();
     EXPECT_EQ(rows.front().Text, "All (*.bmp;*.ico;*.emf;*.wmf)");
     EXPECT_EQ(rows.size(), 5u);
+}
+
+// Descriptions are looked up as the formats register, so a registry made after translation was
+// switched on lists them in the user's language.
+TEST(GraphicFormatRegistry, TranslatesTheDescriptionsAsItRegistersThem) {
+    SetResStringTranslator([](std::string_view text) {
+        std::string marked = "<";
+        marked.append(text).append(">");
+        return marked;
+    });
+    struct TRestore {
+        ~TRestore() { SetResStringTranslator({}); }
+    } restore;
+    const TGraphicFormatRegistry registry;
+    std::vector<std::string> seen;
+    for (const TGraphicFormat& format : registry.Formats())
+        seen.push_back(format.Extension + "|" + format.Description);
+    EXPECT_EQ(seen, (std::vector<std::string>{"wmf|<Metafiles>", "emf|<Enhanced Metafiles>", "ico|<Icons>",
+                                              "bmp|<Bitmaps>"}));
 }
 
 } // namespace
