@@ -103,9 +103,6 @@ public:
     // reused when it already is and is not shared); parts outside every screen are black. False,
     // with `into` unchanged, when there is no screen to copy from; the capture is then skipped.
     virtual bool GrabScreen(const QRect& area, QImage& into) = 0;
-    // Whether the screen works through a palette, and that palette (entries 0 to 255).
-    virtual bool IsPaletteBasedScreen() const = 0;
-    virtual std::vector<TColor> SystemPalette() const = 0;
     // How this session takes a colour from the screen: chosen at the first ask, then the same for
     // the life of the program.
     virtual TScreenPickChoice ScreenPickChoice() = 0;

@@ -134,14 +134,6 @@ bool TQtPlatformServices::GrabScreen(const QRect& area, QImage& into) {
     return true;
 }
 
-bool TQtPlatformServices::IsPaletteBasedScreen() const { return DisplayBitsPerPixel() <= 8; }
-
-std::vector<TColor> TQtPlatformServices::SystemPalette() const {
-    // X11 true-colour visuals have no system palette; an 8-bit screen is not something Qt 6
-    // drives, so there is nothing to read.
-    return {};
-}
-
 QImage TQtPlatformServices::RenderWidget(QWidget& widget) { return widget.grab().toImage(); }
 
 QPoint TQtPlatformServices::CursorPos() const {

@@ -23,8 +23,6 @@ public:
     void StartScreenPick(TScreenPickDone done) override;
     void CancelScreenPick() noexcept override;
     bool GrabScreen(const QRect& area, QImage& into) override;
-    bool IsPaletteBasedScreen() const override;
-    std::vector<TColor> SystemPalette() const override;
     QImage RenderWidget(QWidget& widget) override;
     QPoint CursorPos() const override;
     void BringToForeground(QWidget& window) override;

@@ -37,7 +37,6 @@ public:
     QPoint Cursor{0, 0};
     bool CursorFails = false;
     std::optional<std::string> ChosenFile;
-    std::vector<TColor> Palette;                             // non-empty: a palette-based screen
     std::map<std::string, TKeyValues, std::less<>> Registry; // by the path as passed
     bool RegistryUnreadable = false;  // opening for reading raises, as for a file that cannot be read
     bool RegistryUncreatable = false; // opening for writing gives no key
@@ -117,8 +116,6 @@ public:
         painter.drawImage(QPoint(0, 0), Screen, area);
         return true;
     }
-    bool IsPaletteBasedScreen() const override { return !Palette.empty(); }
-    std::vector<TColor> SystemPalette() const override { return Palette; }
     QImage RenderWidget(QWidget& widget) override;
     QPoint CursorPos() const override {
         if (CursorFails)

@@ -174,17 +174,7 @@ void TfraColorPicker::CaptureScreen(QPoint cursor) {
     // Straight into the stored capture, whose buffer is reused from tick to tick.
     if (!FPlatform.GrabScreen(area, FCaptureBitmap))
         return;
-    if (FPlatform.IsPaletteBasedScreen()) {
-        const std::vector<TColor> palette = FPlatform.SystemPalette();
-        if (!palette.empty()) {
-            QList<QRgb> table;
-            for (const TColor entry : palette)
-                table.push_back(qRgb(GetRValue(entry), GetGValue(entry), GetBValue(entry)));
-            FCaptureBitmap =
-                FCaptureBitmap.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither)
-                    .convertToFormat(QImage::Format_RGB32);
-        }
-    }
+    // Taken as it is: Qt 6 drives no 8-bit screen, so there is no system palette to map it to.
     shpColor->SetBrushColor(CenterPixel(FCaptureBitmap));
     ShowPreview();
 }
