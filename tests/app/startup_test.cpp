@@ -205,7 +205,7 @@ TEST(StartUp, VersionAndHelpAnswerWithoutAWindow) {
     TFakePlatformServices platform;
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(RunProgram(platform, {}, {"--version"}), 0);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Tintwell 0.41\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Tintwell " TINTWELL_PROJECT_VERSION "\n");
 }
 
 // A main window whose construction fails after its base was made.

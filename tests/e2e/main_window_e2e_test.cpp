@@ -28,6 +28,10 @@ namespace {
 QString gProgram;
 QString gShotFolder;
 
+// The main window's caption: the name and the version CMake's project gives the build, never one
+// the program computes.
+const QString kMainTitle = QStringLiteral("Tintwell " TINTWELL_PROJECT_VERSION);
+
 QRgb ToQRgb(TColor color) { return qRgb(GetRValue(color), GetGValue(color), GetBValue(color)); }
 
 // Whether an area holds more than one colour: a window mapped but not yet painted is one plain fill.
@@ -129,8 +133,8 @@ protected:
         FProgram.setArguments(FArguments);
         FProgram.start();
         ASSERT_TRUE(FProgram.waitForStarted(10000)) << FProgramPath.toStdString();
-        FWindow = WaitForWindow("Tintwell 0.41", 30s);
-        ASSERT_NE(FWindow, 0UL) << "no window titled \"Tintwell 0.41\" appeared";
+        FWindow = WaitForWindow(kMainTitle, 30s);
+        ASSERT_NE(FWindow, 0UL) << "no window titled \"" << kMainTitle.toStdString() << "\" appeared";
         FClient = WindowGeometry(FWindow);
     }
     void TearDown() override { Stop(FProgram); }

@@ -72,7 +72,7 @@ protected:
         FProgram.start(gProgram, QStringList());
         if (!FProgram.waitForStarted(10000))
             return false;
-        FMain = WaitForWindow("Tintwell 0.41", 30s);
+        FMain = WaitForWindow(QStringLiteral("Tintwell " TINTWELL_PROJECT_VERSION), 30s);
         if (FMain == 0)
             return false;
         FMainClient = WindowGeometry(FMain);

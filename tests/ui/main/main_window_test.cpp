@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(, Layout, ::testing::ValuesIn(kLayout),
 
 TEST_F(MainWindow, HasItsCaptionSizeFontAndCentredPlace) {
     EXPECT_EQ(Form().objectName(), "frmTintwell");
-    EXPECT_EQ(Form().windowTitle(), "Tintwell 0.41");
+    EXPECT_EQ(Form().windowTitle(), "Tintwell " TINTWELL_PROJECT_VERSION);
     EXPECT_EQ(Form().size(), QSize(511, 652));
     // Centred by the outer size 519 x 686 on the fake's 1920 x 1080 screen.
     EXPECT_EQ(Form().pos(), QPoint(700, 197));
