@@ -9,6 +9,18 @@
 #include "ui/common/error_box.h"
 
 namespace tintwell {
+namespace {
+
+// The host's callback as the frame calls it: the host knows its picker, not the frame, and an
+// empty one is never called.
+std::function<void(TfraColorPicker&)> ForFrame(IColorPicker::TNotify callback) {
+    return [callback = std::move(callback)](TfraColorPicker&) {
+        if (callback)
+            callback();
+    };
+}
+
+} // namespace
 
 TfrmColorPicker::TfrmColorPicker(TPlatformServices& platform, QWidget* owner)
     : TzorvikForm(platform, owner, Qt::Tool) {
@@ -24,12 +36,9 @@ TfrmColorPicker::TfrmColorPicker(TPlatformServices& platform, QWidget* owner)
 
 void TfrmColorPicker::DoCreate() { FormCreate(); }
 
-void TfrmColorPicker::FormCreate() {
-    TranslateForm(*this);
-    // The button's accessible name is its caption without the accelerator, in the language shown.
-    QPushButton& capture = *fraColorPicker1->pbCapture;
-    capture.setAccessibleName(capture.text().remove('&'));
-}
+// The capture button's caption comes translated from the frame, with its accessible name, so the
+// walk finds nothing of it left to translate.
+void TfrmColorPicker::FormCreate() { TranslateForm(*this); }
 
 TColor TfrmColorPicker::GetColor() const { return fraColorPicker1->PickedColor(); }
 
@@ -38,24 +47,15 @@ bool TfrmColorPicker::IsCapturing() const { return fraColorPicker1->Capturing();
 void TfrmColorPicker::StopCapture() { fraColorPicker1->StopCapture(); }
 
 void TfrmColorPicker::SetOnColorChange(TNotify callback) {
-    fraColorPicker1->OnColorChange = [callback = std::move(callback)](TfraColorPicker&) {
-        if (callback)
-            callback();
-    };
+    fraColorPicker1->OnColorChange = ForFrame(std::move(callback));
 }
 
 void TfrmColorPicker::SetOnCaptureStart(TNotify callback) {
-    fraColorPicker1->OnCaptureStart = [callback = std::move(callback)](TfraColorPicker&) {
-        if (callback)
-            callback();
-    };
+    fraColorPicker1->OnCaptureStart = ForFrame(std::move(callback));
 }
 
 void TfrmColorPicker::SetOnCaptureStop(TNotify callback) {
-    fraColorPicker1->OnCaptureStop = [callback = std::move(callback)](TfraColorPicker&) {
-        if (callback)
-            callback();
-    };
+    fraColorPicker1->OnCaptureStop = ForFrame(std::move(callback));
 }
 
 void TfrmColorPicker::ShowPicker() {

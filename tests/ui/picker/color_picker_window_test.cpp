@@ -7,6 +7,7 @@
 #include <QHideEvent>
 #include <QtTest/qtestspontaneevent.h>
 
+#include "i18n/translation.h"
 #include "settings/settings_store.h"
 #include "support/fake_platform_services.h"
 #include "support/screen_pattern.h"
@@ -76,6 +77,29 @@ TEST_F(PickerWindow, AHideByTheWindowSystemIsNoStopButTheProgramsIs) {
     FPicker->hide();
     EXPECT_FALSE(FPicker->IsCapturing());
     EXPECT_EQ(FPicked, std::vector<TColor>{EncodedColor(300, 400)});
+}
+
+// In the language shown, the capture button's accessible name is its caption without the
+// accelerator, before a start, while capturing and after the stop: what a screen reader says is
+// what the button reads.
+TEST(PickerWindowInGerman, TheCaptureButtonIsNamedAsItReads) {
+    const TTranslationModule module(TINTWELL_LOCALE_DIR, "de_DE");
+    TFakePlatformServices platform;
+    platform.Screen = QImage(64, 64, QImage::Format_RGB32);
+    TSettingsModule settings{platform};
+    TFormPtr<TfrmColorPicker> picker = CreateForm<TfrmColorPicker>(platform, nullptr);
+    QPushButton& capture = *picker->fraColorPicker1->pbCapture;
+    const struct {
+        const char* Text;
+        const char* Name;
+    } kSteps[] = {
+        {"&Erfassen", "Erfassen"}, {"Anhalten (&Esc)", "Anhalten (Esc)"}, {"&Erfassen", "Erfassen"}};
+    for (const auto& step : kSteps) {
+        EXPECT_EQ(capture.text().toStdString(), step.Text);
+        EXPECT_EQ(capture.accessibleName().toStdString(), step.Name);
+        capture.click();
+    }
+    EXPECT_TRUE(platform.ErrorBoxes.empty());
 }
 
 } // namespace
