@@ -3,6 +3,7 @@
 #include <QImage>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -170,6 +171,15 @@ TEST(TJPEGImage, ColourIsQuantizedOnlyOnAPaletteDisplay) {
     }
     EXPECT_EQ(quantized.Image().format(), QImage::Format_Indexed8);
     EXPECT_LE(quantized.Image().colorCount(), 236);
+}
+
+TEST(DisplayInfo, TheSetterReturnsWhatItReplaced) {
+    const TDisplayInfo before = DisplayInfo();
+    const TDisplayInfo replaced = SetDisplayInfo({8, 72, 75});
+    const TDisplayInfo set = SetDisplayInfo(before);
+    EXPECT_EQ(std::tie(replaced.BitsPerPixel, replaced.DpiX, replaced.DpiY),
+              std::tie(before.BitsPerPixel, before.DpiX, before.DpiY));
+    EXPECT_EQ(std::tie(set.BitsPerPixel, set.DpiX, set.DpiY), std::make_tuple(8, 72, 75));
 }
 
 // Removes the first marker segment of the given type (0xFFxx, with its length) from a JPEG.
