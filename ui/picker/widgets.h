@@ -4,6 +4,7 @@
 #include <QSpinBox>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 namespace tintwell {
 
@@ -44,6 +45,7 @@ protected:
 
 private:
     QImage FEnlarged;
+    std::vector<int> FColumns; // the picture column of each target column, kept to spare an allocation a tick
 };
 
 } // namespace tintwell
