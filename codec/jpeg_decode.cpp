@@ -1,16 +1,21 @@
 #include "codec/jpeg_decode.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <vector>
+
+#include <unistd.h>
 
 #include <jerror.h>
 #include <jpeglib.h>
 
 #include "codec/errors.h"
+#include "codec/file_io.h"
 #include "codec/limits.h"
 #include "core/conversions.h"
 #include "core/resource_text.h"
@@ -24,6 +29,9 @@ constexpr int kQuantizedColours = 236;
 constexpr int kNoMemoryForOutput = -1;
 // Rows asked of libjpeg per call; it hands out fewer when its output buffer holds fewer.
 constexpr int kRowsPerRead = 16;
+// A file is read in blocks of this size: few enough calls, and a buffer that stays in the cache
+// instead of a copy of the whole file that has to be faulted in page by page.
+constexpr std::size_t kFileBlockBytes = std::size_t{64} << 10;
 
 // ---- The C side. Nothing below up to the end of DecodeC may own a destructor: longjmp leaves
 // these frames without unwinding them.
@@ -52,18 +60,94 @@ struct TDecodeSettings {
     std::uint8_t* CmykScratch;
 };
 
-void PrepareDecompress(jpeg_decompress_struct& cinfo, TErrorManager& errors, const std::uint8_t* data,
-                       std::size_t size) {
+// A file read through a descriptor a block at a time. Every pass starts again at the beginning,
+// and the bytes libjpeg sees are exactly the file's, followed by the same made-up end marker the
+// memory source gives at the end of the data: the decode cannot tell the two sources apart.
+struct TFileSource {
+    jpeg_source_mgr Base;
+    int Handle;
+    off_t Offset;   // of the next block to read
+    int ReadError;  // errno of a failed read, 0 if none
+    JOCTET* Buffer; // kFileBlockBytes
+};
+
+void InitFileSource(j_decompress_ptr cinfo) {
+    auto* source = reinterpret_cast<TFileSource*>(cinfo->src);
+    source->Offset = 0;
+    source->Base.bytes_in_buffer = 0;
+}
+
+boolean FillFileBuffer(j_decompress_ptr cinfo) {
+    static const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
+    auto* source = reinterpret_cast<TFileSource*>(cinfo->src);
+    ssize_t read;
+    do {
+        read = pread(source->Handle, source->Buffer, kFileBlockBytes, source->Offset);
+    } while (read < 0 && errno == EINTR);
+    if (read < 0) {
+        source->ReadError = errno;
+        ERREXIT(cinfo, JERR_FILE_READ);
+    }
+    if (read == 0) {
+        // As the memory source: an empty file is an error, a file that stops early ends here.
+        if (source->Offset == 0)
+            ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        source->Base.next_input_byte = kEndOfImage;
+        source->Base.bytes_in_buffer = sizeof kEndOfImage;
+        return TRUE;
+    }
+    source->Offset += read;
+    source->Base.next_input_byte = source->Buffer;
+    source->Base.bytes_in_buffer = static_cast<std::size_t>(read);
+    return TRUE;
+}
+
+// libjpeg's own skip loop, so that a skip past the end meets the end marker as it would in memory.
+void SkipFileData(j_decompress_ptr cinfo, long bytes) {
+    jpeg_source_mgr* source = cinfo->src;
+    if (bytes <= 0)
+        return;
+    while (bytes > static_cast<long>(source->bytes_in_buffer)) {
+        bytes -= static_cast<long>(source->bytes_in_buffer);
+        source->fill_input_buffer(cinfo);
+    }
+    source->next_input_byte += bytes;
+    source->bytes_in_buffer -= static_cast<std::size_t>(bytes);
+}
+
+void TermFileSource(j_decompress_ptr) {}
+
+// The bytes to decode: Size bytes at Data, or the file behind File when that is set.
+struct TJpegInput {
+    const std::uint8_t* Data;
+    std::size_t Size;
+    TFileSource* File;
+};
+
+void PrepareDecompress(jpeg_decompress_struct& cinfo, TErrorManager& errors, const TJpegInput& input) {
     cinfo.err = jpeg_std_error(&errors.Base);
     errors.Base.error_exit = ErrorExit;
     errors.Base.emit_message = EmitMessage;
     errors.Base.output_message = OutputMessage;
     errors.Code = 0;
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    if (input.File == nullptr) {
+        jpeg_mem_src(&cinfo, input.Data, static_cast<unsigned long>(input.Size));
+        return;
+    }
+    jpeg_source_mgr& source = input.File->Base;
+    source.init_source = InitFileSource;
+    source.fill_input_buffer = FillFileBuffer;
+    source.skip_input_data = SkipFileData;
+    source.resync_to_restart = jpeg_resync_to_restart;
+    source.term_source = TermFileSource;
+    source.next_input_byte = nullptr;
+    source.bytes_in_buffer = 0;
+    cinfo.src = &source;
 }
 
-int ReadHeaderC(const std::uint8_t* data, std::size_t size, TJpegHeader* header) {
+int ReadHeaderC(const TJpegInput* input, TJpegHeader* header) {
     jpeg_decompress_struct cinfo;
     TErrorManager errors;
     cinfo.err = nullptr;
@@ -71,7 +155,7 @@ int ReadHeaderC(const std::uint8_t* data, std::size_t size, TJpegHeader* header)
         jpeg_destroy_decompress(&cinfo);
         return errors.Code == 0 ? JERR_INPUT_EMPTY : errors.Code;
     }
-    PrepareDecompress(cinfo, errors, data, size);
+    PrepareDecompress(cinfo, errors, *input);
     jpeg_read_header(&cinfo, TRUE);
     header->Width = static_cast<int>(cinfo.image_width);
     header->Height = static_cast<int>(cinfo.image_height);
@@ -114,7 +198,7 @@ void CmykToBgr(const std::uint8_t* in, std::uint8_t* out, JDIMENSION width, bool
     }
 }
 
-int DecodeC(const std::uint8_t* data, std::size_t size, const TDecodeSettings* settings, TRasterSink* sink,
+int DecodeC(const TJpegInput* input, const TDecodeSettings* settings, TRasterSink* sink,
             TRasterLayout* layout) {
     jpeg_decompress_struct cinfo;
     TErrorManager errors;
@@ -122,7 +206,7 @@ int DecodeC(const std::uint8_t* data, std::size_t size, const TDecodeSettings* s
         jpeg_destroy_decompress(&cinfo);
         return errors.Code == 0 ? JERR_INPUT_EMPTY : errors.Code;
     }
-    PrepareDecompress(cinfo, errors, data, size);
+    PrepareDecompress(cinfo, errors, *input);
     cinfo.mem->max_memory_to_use = settings->MaxMemory;
     jpeg_read_header(&cinfo, TRUE);
 
@@ -182,19 +266,16 @@ int DecodeC(const std::uint8_t* data, std::size_t size, const TDecodeSettings* s
     throw EJPEG(FormatText(ResString("JPEG error #%d"), {IntToStr(code)}));
 }
 
-} // namespace
-
-TJpegHeader ReadJpegHeader(const std::uint8_t* data, std::size_t size) {
+TJpegHeader ReadHeader(const TJpegInput& input) {
     TJpegHeader header;
-    const int code = ReadHeaderC(data, size, &header);
+    const int code = ReadHeaderC(&input, &header);
     if (code != 0)
         RaiseJpegError(code);
     return header;
 }
 
-void DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options,
-                TRasterSink& sink) {
-    const TJpegHeader header = ReadJpegHeader(data, size);
+void Decode(const TJpegInput& input, const TJpegDecodeOptions& options, TRasterSink& sink) {
+    const TJpegHeader header = ReadHeader(input);
     CheckImageSize(header.Width, header.Height);
     std::vector<std::uint8_t> cmykScratch;
     try {
@@ -208,9 +289,37 @@ void DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDecodeOpt
     const TDecodeSettings settings{options.Quantize, options.ScaleDenominator, static_cast<long>(maxMemory),
                                    cmykScratch.data()};
     TRasterLayout layout;
-    const int code = DecodeC(data, size, &settings, &sink, &layout);
+    const int code = DecodeC(&input, &settings, &sink, &layout);
     if (code != 0)
         RaiseJpegError(code);
+}
+
+} // namespace
+
+TJpegHeader ReadJpegHeader(const std::uint8_t* data, std::size_t size) {
+    return ReadHeader(TJpegInput{data, size, nullptr});
+}
+
+void DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options,
+                TRasterSink& sink) {
+    Decode(TJpegInput{data, size, nullptr}, options, sink);
+}
+
+void DecodeJpegFile(const std::string& fileName, const TJpegDecodeOptions& options, TRasterSink& sink) {
+    const TFileStream stream(fileName);
+    std::vector<JOCTET> buffer(kFileBlockBytes);
+    TFileSource source{};
+    source.Handle = fileno(stream.Handle());
+    source.Buffer = buffer.data();
+    try {
+        Decode(TJpegInput{nullptr, 0, &source}, options, sink);
+    } catch (const EJPEG&) {
+        // libjpeg only saw a read that failed; the file's own error says what happened.
+        if (source.ReadError != 0)
+            throw EFOpenError(FormatText(ResString("Cannot open file \"%s\". %s"),
+                                         {fileName, std::strerror(source.ReadError)}));
+        throw;
+    }
 }
 
 } // namespace tintwell

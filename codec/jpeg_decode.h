@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "codec/raster.h"
 
@@ -32,5 +33,10 @@ struct TJpegDecodeOptions {
 // bands then end wherever the data did.
 void DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options,
                 TRasterSink& sink);
+
+// The same decode, with the same results and errors, reading the file a block at a time as it
+// goes instead of holding it whole. Raises EFOpenError "Cannot open file "<name>". <reason>" as
+// ReadWholeFile does when the file cannot be opened, is not a regular file, or a read fails.
+void DecodeJpegFile(const std::string& fileName, const TJpegDecodeOptions& options, TRasterSink& sink);
 
 } // namespace tintwell

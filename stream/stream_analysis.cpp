@@ -4,7 +4,6 @@
 
 #include "codec/bmp_decode.h"
 #include "codec/file_formats.h"
-#include "codec/file_io.h"
 #include "codec/jpeg_decode.h"
 #include "codec/tiff_decode.h"
 #include "core/file_name.h"
@@ -32,12 +31,10 @@ std::optional<std::vector<THistogram>> StreamHistograms(const std::string& fileN
         counting.Workers = std::min(counting.Workers, 1u);
     TPlaneCounter counter(std::vector<TPixelPlane>(planes.begin(), planes.end()), counting);
     switch (*decoder) {
-    case TDecoderKind::Jpeg: {
-        const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName);
+    case TDecoderKind::Jpeg:
         // The command line assumes a display of more than 8 bits, as the window does on one.
-        DecodeJpeg(bytes.data(), bytes.size(), TJpegDecodeOptions{false, 1}, counter);
+        DecodeJpegFile(fileName, TJpegDecodeOptions{false, 1}, counter);
         break;
-    }
     case TDecoderKind::Tiff: {
         TTiffReader reader(fileName, kDefaultDpi, kDefaultDpi);
         reader.ReadPixels(counter);
