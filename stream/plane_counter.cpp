@@ -57,13 +57,16 @@ std::uint32_t TPlaneCounter::Begin(const TRasterLayout& layout) noexcept {
     if (unit > 1 && unit * rowBytes <= 8 * FOptions.BandBytes)
         bandRows = std::max<std::size_t>(bandRows / unit, 1) * unit;
     FBandRows = static_cast<std::uint32_t>(std::min<std::size_t>(bandRows, std::max(layout.Height, 1u)));
+    // Counting a band or two costs less than starting and stopping a thread to count them.
+    const unsigned workers = layout.Height <= 2 * std::uint64_t{FBandRows} ? 0 : FOptions.Workers;
     try {
-        const std::size_t slots = FOptions.Workers == 0 ? 1 : FOptions.Workers + 2;
+        // One band being filled, and for each worker one being counted and one waiting.
+        const std::size_t slots = workers == 0 ? 1 : 2 * std::size_t{workers} + 1;
         FSlots.assign(slots, std::vector<std::uint8_t>(rowBytes * FBandRows));
-        FTallies.assign(FOptions.Workers + 1, TTally{});
+        FTallies.assign(workers + 1, TTally{});
         for (std::size_t i = 0; i < slots; ++i)
             FFree.push_back(i);
-        for (unsigned w = 0; w < FOptions.Workers; ++w)
+        for (unsigned w = 0; w < workers; ++w)
             FWorkers.emplace_back(&TPlaneCounter::Work, this, std::size_t{w});
     } catch (const std::bad_alloc&) {
         StopWorkers();
@@ -80,8 +83,10 @@ std::uint32_t TPlaneCounter::Begin(const TRasterLayout& layout) noexcept {
 
 TBandView TPlaneCounter::Band(std::uint32_t first, std::uint32_t count) noexcept {
     {
+        // Commit leaves a free slot behind it, so this only waits for a decoder that asks for a
+        // band without committing the one before.
         std::unique_lock lock(FLock);
-        FChanged.wait(lock, [&] { return !FFree.empty(); });
+        FDone.wait(lock, [&] { return !FFree.empty(); });
         FCurrent = FFree.back();
         FFree.pop_back();
     }
@@ -93,15 +98,29 @@ TBandView TPlaneCounter::Band(std::uint32_t first, std::uint32_t count) noexcept
 
 void TPlaneCounter::Commit(std::uint32_t rows) noexcept {
     FDelivered += std::uint64_t{rows} * FLayout.Width;
-    if (FWorkers.empty()) {
-        Count(FSlots[FCurrent].data(), rows, FTallies.back());
+    {
         const std::lock_guard lock(FLock);
-        FFree.push_back(FCurrent);
-        return;
+        if (FJobs.size() < FWorkers.size() && !FFree.empty()) {
+            FJobs.push_back(TJob{FCurrent, rows});
+            FWork.notify_one();
+            return;
+        }
     }
+    Count(FSlots[FCurrent].data(), rows, FTallies.back());
     const std::lock_guard lock(FLock);
-    FJobs.push_back(TJob{FCurrent, rows});
-    FChanged.notify_all();
+    FFree.push_back(FCurrent);
+}
+
+void TPlaneCounter::CountWaitingHere() noexcept {
+    std::unique_lock lock(FLock);
+    while (!FJobs.empty()) {
+        const TJob job = FJobs.front();
+        FJobs.pop_front();
+        lock.unlock();
+        Count(FSlots[job.Slot].data(), job.Rows, FTallies.back());
+        lock.lock();
+        FFree.push_back(job.Slot);
+    }
 }
 
 void TPlaneCounter::Discard() noexcept {
@@ -118,7 +137,7 @@ void TPlaneCounter::Discard() noexcept {
 void TPlaneCounter::Work(std::size_t worker) noexcept {
     std::unique_lock lock(FLock);
     for (;;) {
-        FChanged.wait(lock, [&] { return FStop || !FJobs.empty(); });
+        FWork.wait(lock, [&] { return FStop || !FJobs.empty(); });
         if (FJobs.empty())
             return;
         const TJob job = FJobs.front();
@@ -129,19 +148,19 @@ void TPlaneCounter::Work(std::size_t worker) noexcept {
         lock.lock();
         --FBusy;
         FFree.push_back(job.Slot);
-        FChanged.notify_all();
+        FDone.notify_one();
     }
 }
 
 void TPlaneCounter::WaitIdle(std::unique_lock<std::mutex>& lock) noexcept {
-    FChanged.wait(lock, [&] { return FJobs.empty() && FBusy == 0; });
+    FDone.wait(lock, [&] { return FJobs.empty() && FBusy == 0; });
 }
 
 void TPlaneCounter::StopWorkers() noexcept {
     {
         const std::lock_guard lock(FLock);
         FStop = true;
-        FChanged.notify_all();
+        FWork.notify_all();
     }
     for (std::thread& worker : FWorkers)
         worker.join();
@@ -169,6 +188,8 @@ void TPlaneCounter::Count(std::uint8_t* rows, std::uint32_t count, TTally& tally
 }
 
 std::vector<THistogram> TPlaneCounter::Finish() {
+    // A worker that has not yet woken for its band would only keep the decoder's thread waiting.
+    CountWaitingHere();
     StopWorkers();
     TTally total;
     for (const TTally& tally : FTallies) {

@@ -82,6 +82,18 @@ TEST_P(PlaneCounter, CountsWhatTheBitmapWouldHoldWhateverTheBands) {
     }
 }
 
+TEST_P(PlaneCounter, EveryBandCountedOnceWhicheverThreadTakesIt) {
+    // Hundreds of one-row bands: the decoder hands some over and counts others itself, depending
+    // on how far the workers have got; a band lost or counted twice shows in the totals.
+    const auto rows = SomeRows(5, 700);
+    for (int run = 0; run < 5; ++run) {
+        TPlaneCounter counter = Make(1);
+        ASSERT_EQ(counter.Begin(TrueColour(5, 700)), 1u);
+        Deliver(counter, rows, 1);
+        ExpectCounts(counter.Finish(), Expected(rows));
+    }
+}
+
 TEST_P(PlaneCounter, RowsNeverDeliveredOrLeftBlankCountAsBlack) {
     auto rows = SomeRows(5, 6);
     TPlaneCounter counter = Make(5 * 3 * 2); // two rows a band
