@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPalette>
+#include <ostream>
 #include <string>
 
 #include "support/screen_pattern.h"
@@ -64,6 +65,8 @@ const MagnifierCase kMagnifierCases[] = {
     {"tall", {10, 40}, {5, 5}, {-1, 36}},
     {"square_without_overlay", {201, 201}, {}, {}},
 };
+
+void PrintTo(const MagnifierCase& row, std::ostream* out) { *out << row.name; }
 
 class MagnifierShows : public ::testing::TestWithParam<MagnifierCase> {};
 
