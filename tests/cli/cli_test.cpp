@@ -178,7 +178,7 @@ TEST(HelpAndVersion, GoToStdoutWithExitZero) {
     EXPECT_EQ(help.err, "");
     const Result version = RunWith({"--version"});
     EXPECT_EQ(version.code, kExitOk);
-    EXPECT_EQ(version.out, "tintwell-cli 0.41\n");
+    EXPECT_EQ(version.out, "tintwell-cli " TINTWELL_PROJECT_VERSION "\n");
 }
 
 TEST(JsonString, EscapesWhatJsonForbids) {

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix, as `cmake --install` would for a user, then checks what
 # landed where and runs the installed programs from there.
-#   install_test.sh BUILD_FOLDER
+#   install_test.sh BUILD_FOLDER VERSION    (VERSION: the project's, as the build gives it)
 set -euo pipefail
-build=${1:?usage: install_test.sh BUILD_FOLDER}
+build=${1:?usage: install_test.sh BUILD_FOLDER VERSION}
+version=${2:?usage: install_test.sh BUILD_FOLDER VERSION}
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -37,7 +38,7 @@ done
 
 # The installed programs, run from the installation: the command line finds its image modules in
 # ../lib/tintwell, the desktop program answers without a display.
-[[ $("$prefix/bin/tintwell" --version) == "Tintwell 0.41" ]] || fail "tintwell --version"
+[[ $("$prefix/bin/tintwell" --version) == "Tintwell $version" ]] || fail "tintwell --version"
 "$prefix/bin/tintwell-cli" show 808080 >/dev/null || fail "tintwell-cli show"
 # A 1 x 1 picture of #112233 (bottom-up, 24 bits, the row padded to four bytes).
 picture=$prefix/one.bmp
@@ -62,7 +63,7 @@ if [[ -s $prefix/display ]]; then
   XDG_CONFIG_HOME=$prefix/config PATH=$prefix/bin:$PATH QT_QPA_PLATFORM=xcb $command &
   program=$!
   for _ in $(seq 100); do
-    if xdotool search --onlyvisible --name '^Tintwell 0.41$' >/dev/null 2>&1; then
+    if xdotool search --onlyvisible --name "^Tintwell ${version//./\\.}\$" >/dev/null 2>&1; then
       shown=yes
       break
     fi
