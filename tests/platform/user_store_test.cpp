@@ -322,6 +322,21 @@ TEST_F(UserStoreFile, AStoppedOwnerEndsTheWriteAfterTheBoundNamingIt) {
     EXPECT_EQ(FStore.OpenKey("Software", TRegistryAccess::Read)->ReadInteger("A"), 3);
 }
 
+// A lock file that cannot be made (here a folder stands in its place) fails the write with the
+// reason, at once, and leaves the file as it was.
+TEST_F(UserStoreFile, ALockThatCannotBeMadeFailsTheWriteWithTheReason) {
+    FStore.OpenKey("Software", TRegistryAccess::WriteCreate)->WriteInteger("A", 1);
+    const std::string before = test::ReadWholeFile(Path());
+    std::filesystem::create_directories(Path() + ".lock");
+    try {
+        FStore.OpenKey("Software", TRegistryAccess::WriteCreate)->WriteInteger("A", 2);
+        ADD_FAILURE() << "no error";
+    } catch (const EPlatformError& e) {
+        EXPECT_EQ(e.Message(), "Cannot lock the settings file \"" + Path() + "\": Is a directory");
+    }
+    EXPECT_EQ(test::ReadWholeFile(Path()), before);
+}
+
 // QLockFile's lock, as Qt programs and earlier Tintwells take it, excludes ours too.
 TEST_F(UserStoreFile, ALockTakenWithQLockFileIsRespected) {
     QLockFile holder(QString::fromStdString(Path() + ".lock"));
