@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "stats/histogram.h"
@@ -44,7 +45,10 @@ struct TImageRoad {
 // Both roads read a file inside this, which is what keeps their promise never to throw: read
 // fills the road's answer; what it raises comes back as the error's own text (our Exception's
 // message, or a standard exception's, such as running out of memory), so that this file fails
-// and the others go on. Nothing when read returned.
+// and the others go on; an error that says nothing comes back as kErrorWithoutMessage, since an
+// empty text means success to the roads' callers. Nothing when read returned.
+inline constexpr std::string_view kErrorWithoutMessage =
+    "the file could not be read (an error without a message)";
 std::optional<std::string> RoadError(const std::function<void()>& read) noexcept;
 
 enum class TRoadKind { Stream, Bitmap };

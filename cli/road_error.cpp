@@ -5,13 +5,22 @@
 
 namespace tintwell::cli {
 
+namespace {
+
+// The roads' answers take an empty error text for success, so an error must never be empty.
+std::string NonEmpty(std::string message) {
+    return message.empty() ? std::string(kErrorWithoutMessage) : message;
+}
+
+} // namespace
+
 std::optional<std::string> RoadError(const std::function<void()>& read) noexcept {
     try {
         read();
     } catch (const Exception& e) {
-        return e.Message();
+        return NonEmpty(e.Message());
     } catch (const std::exception& e) {
-        return std::string(e.what());
+        return NonEmpty(e.what());
     }
     return std::nullopt;
 }

@@ -41,8 +41,9 @@ INSTANTIATE_TEST_SUITE_P(
         TRaiseCase{"our_exception", [] { throw Exception("Bitmap image is not valid"); },
                    "Bitmap image is not valid"},
         TRaiseCase{"derived_exception", [] { throw EConvertError("'x' is not valid"); }, "'x' is not valid"},
-        // An empty message is still an error, not a success.
-        TRaiseCase{"empty_message", [] { throw Exception(""); }, ""},
+        // An empty message is still an error, and not an empty text, which the callers take for success.
+        TRaiseCase{"empty_message", [] { throw Exception(""); },
+                   "the file could not be read (an error without a message)"},
         TRaiseCase{"out_of_memory", [] { throw std::bad_alloc(); }, std::bad_alloc().what()},
         TRaiseCase{"standard_exception", [] { throw std::runtime_error("disk gone"); }, "disk gone"}),
     [](const auto& row) { return std::string(row.param.Name); });
